@@ -1,0 +1,106 @@
+// The few services the core needs from the operating system. Two implementations: win32/ (the
+// real Win32 calls) and posix/ (std::filesystem, iconv). Paths are the platform's own wide text:
+// UTF-16 on Windows, UTF-32 on Linux (converted to UTF-8 bytes at the system call).
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// The folder separator that the run appends and splits at: '\' on Windows, '/' on Linux.
+wchar_t folderSeparator();
+
+// ---- Folders ------------------------------------------------------------------------------
+
+struct DirEntry {
+  std::wstring name;  // the name as the enumeration reports it, without the folder
+  bool isFolder = false;
+};
+
+// Lists every entry of `folder` (which may or may not end with a separator), "." and ".." included
+// where the system reports them, in the order the system delivers them. Returns false, with
+// `entries` untouched, when the enumeration cannot start (missing or unreadable folder).
+bool listFolder(const std::wstring& folder, std::vector<DirEntry>& entries);
+
+// Creates one folder (not its parents). False when it could not be created (it exists already,
+// its parent is missing, no permission ...).
+bool createFolder(const std::wstring& path);
+
+// True when an entry of exactly this name exists and is a folder, found by a directory search for
+// the path itself: a path that ends with a separator never passes.
+bool folderEntryExists(const std::wstring& path);
+
+// True when both paths exist and name the same file or folder, whatever their spelling (volume
+// serial and file index on Windows; device and inode on Linux). False when either is missing.
+bool sameFileObject(const std::wstring& a, const std::wstring& b);
+
+// Deletes a file; false when it could not be deleted.
+bool deleteFile(const std::wstring& path);
+
+// Renames `from` onto `to`, replacing `to` when it exists. False on failure.
+bool replaceFile(const std::wstring& from, const std::wstring& to);
+
+// The user's temporary folder, ending with the folder separator (GetTempPathW on Windows;
+// $TMPDIR or /tmp on Linux).
+std::wstring temporaryFolder();
+
+// Full path of the running executable.
+std::wstring executablePath();
+
+// ---- Files --------------------------------------------------------------------------------
+
+// Opens a file by its wide path with a C stdio mode ("rb", "wb" ...). Other readers and writers are
+// not denied. nullptr on failure.
+std::FILE* openFile(const std::wstring& path, const char* mode);
+
+// 64-bit position and seek for a stdio file.
+std::int64_t tellFile(std::FILE* file);
+bool seekFile(std::FILE* file, std::int64_t offset, int origin);
+
+// ---- Code pages ---------------------------------------------------------------------------
+
+// Wide text -> code page 932 (Shift_JIS, Microsoft's variant). A character the code page lacks
+// becomes its default character '?'. Sets *lossy (when given) if any character was replaced.
+std::string toCodePage932(const std::wstring& text, bool* lossy = nullptr);
+
+// Code page 932 bytes -> wide text.
+std::wstring fromCodePage932(const std::string& bytes);
+
+// Wide text -> the ANSI code page of the user's locale (GetACP on Windows; the locale's own
+// encoding on Linux, UTF-8 in practice). Sets *lossy (when given) if any character could not be
+// represented and was replaced by the default character.
+std::string toAnsiCodePage(const std::wstring& text, bool* lossy = nullptr);
+
+// Multibyte text of the console input code page -> wide text. The first non-zero console code page
+// is remembered for later calls; while the process has no console the ANSI code page is used.
+// On Linux the locale's encoding plays both parts.
+std::wstring consoleTextToWide(const std::string& bytes);
+
+// Wide text -> the encoding a console front end prints in: the console output code page when
+// `stream` is a console, else the ANSI code page (Windows); UTF-8 (Linux).
+std::string toConsoleText(const std::wstring& text, std::FILE* stream);
+
+// ---- Desktop ------------------------------------------------------------------------------
+
+// Opens a document with the desktop's viewer for its kind (ShellExecuteW "open" on Windows, owner
+// window as given, SW_SHOWNORMAL; xdg-open when present on Linux, else nothing). `ownerWindow` is
+// an HWND on Windows and ignored elsewhere.
+void openDocument(const std::wstring& path, void* ownerWindow = nullptr);
+
+// ---- Settings (profile / INI files) -------------------------------------------------------
+
+// Reads a value of a profile file with the rules of GetPrivateProfileStringW: section and key
+// names compared without regard to case, outer blanks and one pair of outer quotes of the value
+// removed; `defaultValue` when the file, section or key is missing. At most 8191 characters.
+std::wstring readProfileString(const std::wstring& file, const std::wstring& section,
+                               const std::wstring& key, const std::wstring& defaultValue);
+
+// Writes a value (WritePrivateProfileStringW rules: creates the file and section when missing,
+// replaces an existing key in place). False on failure.
+bool writeProfileString(const std::wstring& file, const std::wstring& section,
+                        const std::wstring& key, const std::wstring& value);
+
+}  // namespace platform
