@@ -1,0 +1,32 @@
+// Where the DM file corrector writes its records: an interface, so that a test can make a write
+// fail mid-file, and the file implementation.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <memory>
+#include <string>
+
+class RecordWriter {
+ public:
+  virtual ~RecordWriter() = default;
+  // Appends `count` bytes. False when not all of them could be written.
+  virtual bool write(const char* bytes, std::size_t count) = 0;
+  // Flushes and closes. False when the data could not be written out completely. Called once.
+  virtual bool close() = 0;
+};
+
+// Writes to a file created (or truncated) at a path.
+class FileRecordWriter : public RecordWriter {
+ public:
+  // Creates the file; nullptr when it cannot be created.
+  static std::unique_ptr<RecordWriter> create(const std::wstring& path);
+
+  ~FileRecordWriter() override;
+  bool write(const char* bytes, std::size_t count) override;
+  bool close() override;
+
+ private:
+  explicit FileRecordWriter(std::FILE* file) : file_(file) {}
+  std::FILE* file_;
+};
