@@ -3,7 +3,6 @@
 #include "platform/platform.h"
 
 #include <fcntl.h>
-#include <iconv.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 #include <sys/wait.h>
@@ -24,58 +23,6 @@ namespace platform {
 namespace {
 
 std::string toUtf8Path(const std::wstring& path) { return wideToUtf8(path); }
-
-// One iconv conversion descriptor per call: conversions are short and rare, and a descriptor of
-// our own needs no lock when several threads convert at once.
-class IconvHandle {
- public:
-  IconvHandle(const char* to, const char* from) : cd_(iconv_open(to, from)) {}
-  ~IconvHandle() {
-    if (valid()) iconv_close(cd_);
-  }
-  IconvHandle(const IconvHandle&) = delete;
-  IconvHandle& operator=(const IconvHandle&) = delete;
-
-  bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
-  iconv_t get() const { return cd_; }
-
- private:
-  iconv_t cd_;
-};
-
-// Converts one wide character to code page 932 bytes; false when the code page lacks it.
-bool wideCharTo932(iconv_t cd, wchar_t c, std::string& bytes) {
-  char in[sizeof(wchar_t)];
-  std::memcpy(in, &c, sizeof(wchar_t));
-  char out[8];
-  char* inPtr = in;
-  size_t inLeft = sizeof(wchar_t);
-  char* outPtr = out;
-  size_t outLeft = sizeof(out);
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1)) return false;
-  bytes.assign(out, static_cast<size_t>(outPtr - out));
-  return true;
-}
-
-// Code page 932 bytes of one character -> the wide character; false when they are not one
-// mapped character.
-bool bytesToWideChar(iconv_t cd, const char* bytes, size_t count, wchar_t& c) {
-  char in[2];
-  std::memcpy(in, bytes, count);
-  char out[sizeof(wchar_t) * 2];
-  char* inPtr = in;
-  size_t inLeft = count;
-  char* outPtr = out;
-  size_t outLeft = sizeof(out);
-  iconv(cd, nullptr, nullptr, nullptr, nullptr);
-  if (iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<size_t>(-1)) return false;
-  if (inLeft != 0 || outPtr - out != static_cast<std::ptrdiff_t>(sizeof(wchar_t))) return false;
-  std::memcpy(&c, out, sizeof(wchar_t));
-  return true;
-}
-
-bool isLeadByte932(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 
 // True when the bytes are well-formed UTF-8 throughout.
 bool isValidUtf8(const std::string& bytes) {
@@ -186,80 +133,6 @@ bool seekFile(std::FILE* file, std::int64_t offset, int origin) {
 }
 
 // ---- Code pages ---------------------------------------------------------------------------
-
-// glibc's CP932 also accepts the JIS forms of a few characters (U+301C WAVE DASH, U+2212 MINUS
-// SIGN, U+00A5 YEN SIGN ...) and writes them as their code page 932 look-alikes. The bytes are kept,
-// as a reader of the file sees the intended character; but such a character does not come back
-// as itself, so it counts as a loss, as it does on Windows.
-std::string toCodePage932(const std::wstring& text, bool* lossy) {
-  bool replaced = false;
-  std::string out;
-  out.reserve(text.size() * 2);
-  IconvHandle toCp("CP932", "WCHAR_T");
-  IconvHandle fromCp("WCHAR_T", "CP932");
-  std::string bytes;
-  for (wchar_t c : text) {
-    if (static_cast<std::uint32_t>(c) < 0x80) {
-      out.push_back(static_cast<char>(c));
-      continue;
-    }
-    wchar_t back = 0;
-    if (toCp.valid() && wideCharTo932(toCp.get(), c, bytes)) {
-      out += bytes;
-      if (!fromCp.valid() || !bytesToWideChar(fromCp.get(), bytes.data(), bytes.size(), back) ||
-          back != c) {
-        replaced = true;
-      }
-    } else {
-      out.push_back('?');
-      replaced = true;
-    }
-  }
-  if (lossy != nullptr) *lossy = replaced;
-  return out;
-}
-
-// Decodes character by character so that a byte sequence the code page does not map costs one
-// character, as on Windows: 0x80 -> U+0080, 0xA0 -> U+F8F0, 0xFD..0xFF -> U+F8F1..U+F8F3, any other
-// unmapped byte or pair -> U+30FB (KATAKANA MIDDLE DOT, the code page's default character).
-std::wstring fromCodePage932(const std::string& bytes) {
-  std::wstring out;
-  out.reserve(bytes.size());
-  IconvHandle fromCp("WCHAR_T", "CP932");
-  size_t i = 0;
-  while (i < bytes.size()) {
-    const unsigned char b = static_cast<unsigned char>(bytes[i]);
-    if (b < 0x80) {
-      out.push_back(static_cast<wchar_t>(b));
-      ++i;
-      continue;
-    }
-    if (b == 0x80) {
-      out.push_back(static_cast<wchar_t>(0x0080));
-      ++i;
-      continue;
-    }
-    if (b == 0xA0) {
-      out.push_back(static_cast<wchar_t>(0xF8F0));
-      ++i;
-      continue;
-    }
-    if (b >= 0xFD) {
-      out.push_back(static_cast<wchar_t>(0xF8F1 + (b - 0xFD)));
-      ++i;
-      continue;
-    }
-    const size_t count = (isLeadByte932(b) && i + 1 < bytes.size()) ? 2 : 1;
-    wchar_t c = 0;
-    if (fromCp.valid() && bytesToWideChar(fromCp.get(), bytes.data() + i, count, c)) {
-      out.push_back(c);
-    } else {
-      out.push_back(static_cast<wchar_t>(0x30FB));
-    }
-    i += count;
-  }
-  return out;
-}
 
 // The ANSI code page of a Linux user is UTF-8: the locale is not consulted (the programs never call
 // setlocale). Only a character that is no Unicode scalar value (a lone surrogate) is lost.
