@@ -1,0 +1,455 @@
+#include "dm/dm_file_corrector.h"
+
+#include <cstring>
+#include <vector>
+
+#include "common/field.h"
+#include "dm/coordinate_records.h"
+#include "dm/dm_record.h"
+#include "dm/record_reader.h"
+#include "dm/sheet_number.h"
+#include "platform/platform.h"
+
+namespace {
+
+// The history holds at most 10 blocks: a modification count of 0 to 9.
+constexpr int kMaxModificationCount = 9;
+// A history record lists at most 5 corrections.
+constexpr int kMaxCorrections = 5;
+// Progress is reported before records 1, 33, 65 ...
+constexpr int kProgressInterval = 32;
+
+const wchar_t* const kZoneUnknown = L"「系」情報不明のため、補正できません";
+const wchar_t* const kNotJgd2000 =
+    L"世界測地系(測地成果2000)のデータでないため、補正できません";
+const wchar_t* const kFiveCorrections =
+    L"既に5回の補正履歴があります、これ以上補正できません";
+const wchar_t* const kSameParameters =
+    L"同一パラメーターよる補正履歴があります、これ以上補正できません";
+const wchar_t* const kTruncated = L"ファイルが途中で終わっているため、補正できません";
+const wchar_t* const kBadModificationCount = L"修正回数が不正なため、補正できません";
+const wchar_t* const kBadUnit = L"座標単位が不正なため、補正できません";
+
+// One block of the file's history: its history record, its organisation record and its
+// continuation records, kept byte for byte until the header is written.
+struct HistoryBlock {
+  Record history;
+  Record organisation;
+  std::vector<Record> continuation;
+};
+
+// The value of the number that begins `text`, as a base-10 conversion reads it: leading white
+// space, an optional sign, digits; 0 when no digit follows. Saturates far beyond any field.
+long long leadingInteger(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  long long value = 0;
+  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+    if (value < 1000000000000LL) value = value * 10 + (text[i] - '0');
+    ++i;
+  }
+  return negative ? -value : value;
+}
+
+// The two texts that the file stores for one corrected corner coordinate: the integer field
+// (7 characters, for the frame record) and the fraction (4 characters, coordinate units, for the
+// organisation record).
+struct CornerTexts {
+  std::string integerField;
+  std::string fraction;
+};
+
+// Splits a corrected corner coordinate by its "%14.3f" rendering: characters 3 to 9 hold the
+// last 7 characters of the integer part with its sign, characters 11 to 13 the millimetres.
+CornerTexts splitCornerCoordinate(double value, int unit) {
+  const std::string rendering = formatText("%14.3f", value);
+  const std::string integerPart = rendering.size() > 3 ? rendering.substr(3, 7) : std::string();
+  CornerTexts texts;
+  texts.integerField = formatText("%-7.7s", integerPart);
+  // "-0" (a coordinate between -1 m and 0) is stored as 0; the sign lives in the fraction.
+  if (leadingInteger(texts.integerField) == 0) texts.integerField = formatText("%7d", 0);
+  const std::string millimetres =
+      rendering.size() > 11 ? rendering.substr(11, 3) : std::string();
+  int fraction = static_cast<int>(leadingInteger(millimetres));
+  if (unit > 0) fraction = static_cast<int>(fraction / static_cast<double>(unit) + 0.5);
+  if (value < 0) fraction = -fraction;
+  texts.fraction = formatText("%4d", fraction);
+  return texts;
+}
+
+// A coordinate rounded to the decimals that the coordinate unit resolves, through its text:
+// 3 decimals for a unit of 1 mm, else 2.
+double roundToUnit(double value, int unit) {
+  const std::string text = formatText(unit == 1 ? "%.3f" : "%.2f", value);
+  const int width = text.size() < 111 ? static_cast<int>(text.size()) : 111;
+  return parseFieldReal(text.c_str(), width);
+}
+
+// Copies up to `width` bytes of `text` into a record's columns.
+void putText(Record& record, int column, const std::string& text, int width) {
+  const std::size_t count = text.size() < static_cast<std::size_t>(width) ? text.size() : width;
+  std::memcpy(record.at(column), text.data(), count);
+}
+
+// The state of one call of correctDmFile: reads the input, writes the copy, and remembers how
+// the file ended.
+class OneFile {
+ public:
+  OneFile(const JobSettings& settings, RunState& state, MessageLog& log, CorrectionModel& model,
+          RecordReader& input, RecordWriter& output)
+      : settings_(settings),
+        state_(state),
+        log_(log),
+        model_(model),
+        input_(input),
+        output_(output),
+        body_(model, state, log, frame_) {}
+
+  // The record loop.
+  void run(Progress& progress) {
+    for (;;) {
+      if (recordCounter_ % kProgressInterval == 1 &&
+          progress.SetPosition(input_.position(), input_.fileSize()) != 0) {
+        stopRequested_ = true;
+        break;
+      }
+      if (input_.read(record_) == 0) {
+        // The header (records 1 to 3 and the history) is incomplete.
+        if (recordCounter_ <= 3) refuse(kTruncated);
+        break;
+      }
+      if (recordCounter_ == 1) {
+        headerStep();
+      } else if (recordCounter_ == 2) {
+        frameStep();
+      } else if (recordCounter_ == 3) {
+        completeHeader();
+      } else {
+        bodyStep();
+      }
+      if (refused_ || writeFailed_) break;
+      ++recordCounter_;
+    }
+  }
+
+  bool stopRequested() const { return stopRequested_; }
+  bool refused() const { return refused_; }
+  bool writeFailed() const { return writeFailed_; }
+
+ private:
+  void refuse(const wchar_t* message) {
+    log_.logLine(message);
+    refused_ = true;
+  }
+
+  void put(const Record& record) {
+    if (writeFailed_) return;
+    if (!output_.write(record.bytes, static_cast<std::size_t>(record.size))) writeFailed_ = true;
+  }
+
+  // A record of the header part must be complete: a short one ends the file inside its header.
+  bool complete(const Record& record) {
+    if (record.size == input_.recordLength() && record.size >= kRecordFieldWidth) return true;
+    refuse(kTruncated);
+    return false;
+  }
+
+  bool readHeaderRecord(Record& record) {
+    input_.read(record);
+    return complete(record);
+  }
+
+  void headerStep() {
+    if (!complete(record_)) return;
+    if (record_.bytes[0] == 'M') {
+      modificationCount_ = parseFieldInt(record_.at(65), 2);
+      writeFieldInt(record_.at(65), modificationCount_ + 1, 2);
+      char sheetNumber[9];
+      std::memcpy(sheetNumber, record_.at(2), 8);
+      sheetNumber[8] = '\0';
+      int zone = 0;
+      if (parseSheetNumber(sheetNumber, &zone) == 1 && zone >= 1 && zone <= 19) {
+        model_.setZone(zone);
+      } else if (model_.zone() < 1) {
+        refuse(kZoneUnknown);
+        return;
+      }
+      encoding_ = detectKanjiEncoding(record_);
+      if (modificationCount_ < 0 || modificationCount_ > kMaxModificationCount) {
+        refuse(kBadModificationCount);
+        return;
+      }
+    }
+    put(record_);
+  }
+
+  void frameStep() {
+    if (!complete(record_)) return;
+    frameRecord_ = record_;
+  }
+
+  void completeHeader() {
+    if (!complete(record_)) return;
+    record3_ = record_;
+    if (!readHistory()) return;
+    if (!checkLatestHistory()) return;
+    if (!readFrame()) return;
+    correctCorners();
+    writeHeader();
+  }
+
+  // The history blocks, oldest first; each history and organisation record counts as a record.
+  bool readHistory() {
+    history_.resize(static_cast<std::size_t>(modificationCount_) + 1);
+    for (HistoryBlock& block : history_) {
+      if (!readHeaderRecord(block.history)) return false;
+      ++recordCounter_;
+      if (!readHeaderRecord(block.organisation)) return false;
+      ++recordCounter_;
+      const int continuationCount = parseFieldInt(block.history.at(9), 1);
+      block.continuation.resize(continuationCount > 0 ? continuationCount : 0);
+      for (Record& continuation : block.continuation) {
+        if (!readHeaderRecord(continuation)) return false;
+      }
+    }
+    return true;
+  }
+
+  // Datum, number of corrections, and a correction with the same parameters, in the latest
+  // block; collects the new record's correction entries.
+  bool checkLatestHistory() {
+    const Record& latest = history_.back().history;
+    if (parseFieldInt(latest.at(70), 1) < 1) {
+      refuse(kNotJgd2000);
+      return false;
+    }
+    const int correctionCount = parseFieldInt(latest.at(73), 1);
+    if (correctionCount >= kMaxCorrections) {
+      refuse(kFiveCorrections);
+      return false;
+    }
+    for (int k = 0; k < kMaxCorrections && k < correctionCount; ++k) {
+      const char* entry = latest.at(74 + 2 * k);
+      if (entry[0] == ' ' && entry[1] == ' ') continue;  // an empty entry is dropped
+      const int id = parseFieldInt(entry, 2);
+      entries_.push_back(id);
+      if (id != 0 && id == model_.parameterId()) {
+        refuse(kSameParameters);
+        return false;
+      }
+    }
+    entries_.push_back(model_.parameterId());
+    return true;
+  }
+
+  // Corners (whole metres from the frame record, fractions from the latest organisation record)
+  // and the coordinate unit.
+  bool readFrame() {
+    const Record& f = frameRecord_;
+    corners_[0] = {double(parseFieldInt(f.at(7), 7)), double(parseFieldInt(f.at(0), 7)), 0.0};
+    corners_[2] = {double(parseFieldInt(f.at(21), 7)), double(parseFieldInt(f.at(14), 7)), 0.0};
+    corners_[1] = {double(parseFieldInt(f.at(54), 7)), double(parseFieldInt(f.at(47), 7)), 0.0};
+    corners_[3] = {double(parseFieldInt(f.at(68), 7)), double(parseFieldInt(f.at(61), 7)), 0.0};
+    unit_ = parseFieldInt(f.at(44), 3);
+    if (unit_ == 999) unit_ = 1000;
+    heldField_ = parseFieldInt(f.at(37), 7);
+    if (unit_ <= 0) {
+      refuse(kBadUnit);
+      return false;
+    }
+    // Absent corners 1 and 3 follow from corners 0 and 2.
+    if (corners_[1].north == 0 && corners_[1].east == 0 && corners_[3].north == 0 &&
+        corners_[3].east == 0) {
+      corners_[1] = {corners_[0].east, corners_[2].north, 0.0};
+      corners_[3] = {corners_[2].east, corners_[0].north, 0.0};
+    }
+    // Fractions in file order: corner 0 X, Y; corner 2 X, Y; corner 1 X, Y; corner 3 X, Y.
+    const Record& organisation = history_.back().organisation;
+    const int order[4] = {0, 2, 1, 3};
+    for (int i = 0; i < 4; ++i) {
+      CoordPoint& c = corners_[order[i]];
+      addFraction(c.north, parseFieldInt(organisation.at(40 + 8 * i), 4));
+      addFraction(c.east, parseFieldInt(organisation.at(44 + 8 * i), 4));
+    }
+    return true;
+  }
+
+  // The fraction extends the coordinate away from zero; an integer part of 0 counts as positive.
+  void addFraction(double& coordinate, int fraction) {
+    const double metres = (fraction < 0 ? -fraction : fraction) * static_cast<double>(unit_) / 1000.0;
+    coordinate = coordinate >= 0 ? coordinate + metres : coordinate - metres;
+  }
+
+  void correctCorners() {
+    for (int k = 0; k < 4; ++k) {
+      corrected_[k] = corners_[k];
+      double y = corners_[k].east;
+      double x = corners_[k].north;
+      if (model_.correctPoint(corners_[k].east, corners_[k].north, y, x)) {
+        corrected_[k] = {y, x, 0.0};
+      } else {
+        log_.logLine(L"図郭座標(%12.3f, %12.3f) 補正パラメータが見つかりませんでした",
+                     corners_[k].north, corners_[k].east);
+      }
+    }
+    frame_.origin = corners_[0];
+    frame_.correctedOrigin = {roundToUnit(corrected_[0].east, unit_),
+                              roundToUnit(corrected_[0].north, unit_), 0.0};
+    frame_.unit = unit_;
+  }
+
+  void writeHeader() {
+    CornerTexts x[4];
+    CornerTexts y[4];
+    for (int k = 0; k < 4; ++k) {
+      x[k] = splitCornerCoordinate(corrected_[k].north, unit_);
+      y[k] = splitCornerCoordinate(corrected_[k].east, unit_);
+    }
+
+    Record frame = frameRecord_;
+    putText(frame, 0,
+            formatText("%-7.7s%-7.7s%-7.7s%-7.7s", x[0].integerField, y[0].integerField,
+                       x[2].integerField, y[2].integerField),
+            28);
+    putText(frame, 47,
+            formatText("%-7.7s%-7.7s%-7.7s%-7.7s", x[1].integerField, y[1].integerField,
+                       x[3].integerField, y[3].integerField),
+            28);
+    writeFieldInt(frame.at(37), heldField_, 7);
+    put(frame);
+    put(record3_);
+    for (const HistoryBlock& block : history_) {
+      put(block.history);
+      put(block.organisation);
+      for (const Record& continuation : block.continuation) put(continuation);
+    }
+
+    // The new records keep the line end of the record read last.
+    const Record& last = lastHeaderRecord();
+    Record history = last;
+    std::memset(history.bytes, ' ', kRecordFieldWidth);
+    putText(history, 0,
+            formatText("%02d%02d%4s%d%d%30s%-30.30s%d%d%d%11s", settings_.year, settings_.month,
+                       "", 0, 0, "", "", 3, 0, 3, ""),
+            kRecordFieldWidth);
+    putKanjiText(history.at(40), platform::toCodePage932(settings_.adviceNumber), 15, encoding_);
+    writeFieldInt(history.at(73), static_cast<int>(entries_.size()), 1);
+    for (std::size_t k = 0; k < entries_.size() && k < kMaxCorrections; ++k) {
+      putText(history, 74 + 2 * static_cast<int>(k), formatText("%02d", entries_[k]), 2);
+    }
+    put(history);
+
+    Record organisation = last;
+    std::memset(organisation.bytes, ' ', kRecordFieldWidth);
+    putText(organisation, 0,
+            formatText("%-40.40s%4.4s%4.4s%4.4s%4.4s%4.4s%4.4s%4.4s%4.4s%12s", "", x[0].fraction,
+                       y[0].fraction, x[2].fraction, y[2].fraction, x[1].fraction, y[1].fraction,
+                       x[3].fraction, y[3].fraction, ""),
+            kRecordFieldWidth);
+    putKanjiText(organisation.at(0), platform::toCodePage932(settings_.organisation), 20,
+                 encoding_);
+    put(organisation);
+  }
+
+  const Record& lastHeaderRecord() const {
+    const HistoryBlock& latest = history_.back();
+    return latest.continuation.empty() ? latest.organisation : latest.continuation.back();
+  }
+
+  void bodyStep() {
+    if (record_.bytes[0] == 'E') {
+      if (!body_.copyElement(record_, input_, output_)) writeFailed_ = true;
+      return;
+    }
+    put(record_);
+  }
+
+  const JobSettings& settings_;
+  RunState& state_;
+  MessageLog& log_;
+  CorrectionModel& model_;
+  RecordReader& input_;
+  RecordWriter& output_;
+
+  Record record_;
+  int recordCounter_ = 1;
+  KanjiEncoding encoding_ = KanjiEncoding::ShiftJis;
+  int modificationCount_ = 0;
+  Record frameRecord_;
+  Record record3_;
+  std::vector<HistoryBlock> history_;
+  std::vector<int> entries_;
+  CoordPoint corners_[4];
+  CoordPoint corrected_[4];
+  int unit_ = 0;
+  int heldField_ = 0;
+  SheetFrame frame_;
+  BodyCorrector body_;
+
+  bool stopRequested_ = false;
+  bool refused_ = false;
+  bool writeFailed_ = false;
+};
+
+}  // namespace
+
+DmFileCorrector::DmFileCorrector(const JobSettings& settings, RunState& state, MessageLog& log,
+                                 CorrectionModel& model)
+    : settings_(settings),
+      state_(state),
+      log_(log),
+      model_(model),
+      writerFactory_(&FileRecordWriter::create) {}
+
+FileResult DmFileCorrector::correctDmFile(const std::wstring& inputPath,
+                                          const std::wstring& outputPath, Progress& progress) {
+  RecordReader input;
+  if (!input.open(inputPath)) {
+    log_.logLine(L"%s 読み出しOpen失敗", inputPath);
+    return FileResult::Failed;
+  }
+  const std::wstring temporaryPath = outputPath + temporarySuffix();
+  // Renaming the copy onto its input would destroy the input.
+  if (platform::sameFileObject(inputPath, outputPath) ||
+      platform::sameFileObject(inputPath, temporaryPath)) {
+    log_.logLine(L"%s 入力ファイルと同じファイルのため、書き込めません", outputPath);
+    return FileResult::Failed;
+  }
+  if (!input.prepare()) {
+    log_.logLine(L"%s 読み出し失敗", inputPath);
+    return FileResult::Failed;
+  }
+  std::unique_ptr<RecordWriter> output = writerFactory_(temporaryPath);
+  if (!output) {
+    log_.logLine(L"%s 書き込みOpen失敗", outputPath);
+    return FileResult::Failed;
+  }
+
+  OneFile file(settings_, state_, log_, model_, input, *output);
+  file.run(progress);
+
+  const bool readFailed = input.failed();
+  input.close();
+  const bool closed = output->close();
+  output.reset();
+
+  FileResult result = FileResult::Corrected;
+  if (file.stopRequested() || state_.cancelRequested != 0) {
+    result = FileResult::Cancelled;
+  } else if (file.refused()) {
+    result = FileResult::Refused;
+  } else if (readFailed) {
+    log_.logLine(L"%s 読み出し失敗", inputPath);
+    result = FileResult::Failed;
+  } else if (file.writeFailed() || !closed) {
+    log_.logLine(L"%s 書き込み失敗", outputPath);
+    result = FileResult::Failed;
+  } else if (!platform::replaceFile(temporaryPath, outputPath)) {
+    log_.logLine(L"%s 書き込み失敗", outputPath);
+    result = FileResult::Failed;
+  }
+  if (result != FileResult::Corrected) platform::deleteFile(temporaryPath);
+  return result;
+}

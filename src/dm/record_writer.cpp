@@ -1,0 +1,27 @@
+#include "dm/record_writer.h"
+
+#include "platform/platform.h"
+
+std::unique_ptr<RecordWriter> FileRecordWriter::create(const std::wstring& path) {
+  std::FILE* file = platform::openFile(path, "wb");
+  if (file == nullptr) return nullptr;
+  std::setvbuf(file, nullptr, _IOFBF, 1 << 16);
+  return std::unique_ptr<RecordWriter>(new FileRecordWriter(file));
+}
+
+FileRecordWriter::~FileRecordWriter() {
+  if (file_ != nullptr) std::fclose(file_);
+}
+
+bool FileRecordWriter::write(const char* bytes, std::size_t count) {
+  if (file_ == nullptr) return false;
+  return std::fwrite(bytes, 1, count, file_) == count;
+}
+
+bool FileRecordWriter::close() {
+  if (file_ == nullptr) return false;
+  const bool flushed = std::fflush(file_) == 0 && std::ferror(file_) == 0;
+  const bool closed = std::fclose(file_) == 0;
+  file_ = nullptr;
+  return flushed && closed;
+}
