@@ -7,6 +7,7 @@
 #include "dm/coordinate_records.h"
 #include "dm/dm_record.h"
 #include "dm/record_reader.h"
+#include "dm/sheet_corners.h"
 #include "dm/sheet_number.h"
 #include "platform/platform.h"
 
@@ -37,55 +38,6 @@ struct HistoryBlock {
   Record organisation;
   std::vector<Record> continuation;
 };
-
-// The value of the number that begins `text`, as a base-10 conversion reads it: leading white
-// space, an optional sign, digits; 0 when no digit follows. Saturates far beyond any field.
-long long leadingInteger(const std::string& text) {
-  std::size_t i = 0;
-  while (i < text.size() && (text[i] == ' ' || (text[i] >= '\t' && text[i] <= '\r'))) ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
-  long long value = 0;
-  while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-    if (value < 1000000000000LL) value = value * 10 + (text[i] - '0');
-    ++i;
-  }
-  return negative ? -value : value;
-}
-
-// The two texts that the file stores for one corrected corner coordinate: the integer field
-// (7 characters, for the frame record) and the fraction (4 characters, coordinate units, for the
-// organisation record).
-struct CornerTexts {
-  std::string integerField;
-  std::string fraction;
-};
-
-// Splits a corrected corner coordinate by its "%14.3f" rendering: characters 3 to 9 hold the
-// last 7 characters of the integer part with its sign, characters 11 to 13 the millimetres.
-CornerTexts splitCornerCoordinate(double value, int unit) {
-  const std::string rendering = formatText("%14.3f", value);
-  const std::string integerPart = rendering.size() > 3 ? rendering.substr(3, 7) : std::string();
-  CornerTexts texts;
-  texts.integerField = formatText("%-7.7s", integerPart);
-  // "-0" (a coordinate between -1 m and 0) is stored as 0; the sign lives in the fraction.
-  if (leadingInteger(texts.integerField) == 0) texts.integerField = formatText("%7d", 0);
-  const std::string millimetres =
-      rendering.size() > 11 ? rendering.substr(11, 3) : std::string();
-  int fraction = static_cast<int>(leadingInteger(millimetres));
-  if (unit > 0) fraction = static_cast<int>(fraction / static_cast<double>(unit) + 0.5);
-  if (value < 0) fraction = -fraction;
-  texts.fraction = formatText("%4d", fraction);
-  return texts;
-}
-
-// A coordinate rounded to the decimals that the coordinate unit resolves, through its text:
-// 3 decimals for a unit of 1 mm, else 2.
-double roundToUnit(double value, int unit) {
-  const std::string text = formatText(unit == 1 ? "%.3f" : "%.2f", value);
-  const int width = text.size() < 111 ? static_cast<int>(text.size()) : 111;
-  return parseFieldReal(text.c_str(), width);
-}
 
 // Copies up to `width` bytes of `text` into a record's columns.
 void putText(Record& record, int column, const std::string& text, int width) {
@@ -270,16 +222,10 @@ class OneFile {
     const int order[4] = {0, 2, 1, 3};
     for (int i = 0; i < 4; ++i) {
       CoordPoint& c = corners_[order[i]];
-      addFraction(c.north, parseFieldInt(organisation.at(40 + 8 * i), 4));
-      addFraction(c.east, parseFieldInt(organisation.at(44 + 8 * i), 4));
+      c.north = addCornerFraction(c.north, parseFieldInt(organisation.at(40 + 8 * i), 4), unit_);
+      c.east = addCornerFraction(c.east, parseFieldInt(organisation.at(44 + 8 * i), 4), unit_);
     }
     return true;
-  }
-
-  // The fraction extends the coordinate away from zero; an integer part of 0 counts as positive.
-  void addFraction(double& coordinate, int fraction) {
-    const double metres = (fraction < 0 ? -fraction : fraction) * static_cast<double>(unit_) / 1000.0;
-    coordinate = coordinate >= 0 ? coordinate + metres : coordinate - metres;
   }
 
   void correctCorners() {
@@ -295,8 +241,8 @@ class OneFile {
       }
     }
     frame_.origin = corners_[0];
-    frame_.correctedOrigin = {roundToUnit(corrected_[0].east, unit_),
-                              roundToUnit(corrected_[0].north, unit_), 0.0};
+    frame_.correctedOrigin = {roundCornerToUnit(corrected_[0].east, unit_),
+                              roundCornerToUnit(corrected_[0].north, unit_), 0.0};
     frame_.unit = unit_;
   }
 
