@@ -1,0 +1,376 @@
+#!/usr/bin/env python3
+"""End-to-end tests of ostrand-batch on the generated sample (examples/dm_sample.py).
+
+    end_to_end_test.py --program PATH [--emulator WINE_RUN] [--case NAME]
+    end_to_end_test.py --program PATH --emulator WINE_RUN --compare-with NATIVE_PATH
+
+With --emulator the program is a Windows executable run under Wine: paths are passed as Z:
+paths and the log is read in code page 932 (the ANSI code page, since stdout is a pipe). With
+--compare-with, only the comparison runs: the Windows program's output files and log against
+those of the native program on the same sample.
+
+Each case prints PASS or FAIL; the exit status is 0 when all passed, 77 when the comparison
+cannot run for want of the native program (reported as skipped by ctest), else 1.
+"""
+
+import argparse
+import hashlib
+import json
+import os
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "examples"))
+import dm_sample  # noqa: E402
+
+YEAR, MONTH = 6, 5
+INDEX_BAD = "インデックスファイル {}  不良\u3000系情報不定"
+PARAMETERS_FAILED = "指定のパラメーターを読み込めませんでした"
+SKIPPED = 77
+
+
+class Program:
+    """ostrand-batch, native or under Wine."""
+
+    def __init__(self, path, emulator=None):
+        self.path, self.emulator = path, emulator
+
+    @property
+    def windows(self):
+        return self.emulator is not None
+
+    def arg_path(self, path):
+        """A path as the program takes it."""
+        if not self.windows:
+            return path
+        return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+    def log_path(self, path):
+        """A folder path as the run writes it in the log, with the separator it appends."""
+        return self.arg_path(path) + ("\\" if self.windows else "/")
+
+    def decode(self, data):
+        return data.decode("cp932" if self.windows else "utf-8")
+
+    def run(self, args, cwd=None, timeout=600, popen=False):
+        command = ([self.emulator] if self.emulator else []) + [self.path] + args
+        if popen:
+            return subprocess.Popen(command, cwd=cwd, stdout=subprocess.PIPE,
+                                    stderr=subprocess.PIPE)
+        return subprocess.run(command, cwd=cwd, capture_output=True, timeout=timeout)
+
+
+def folder_hash(folder):
+    """sha256 over every file's name and bytes, in name order."""
+    h = hashlib.sha256()
+    for name in sorted(os.listdir(folder)):
+        h.update(name.encode("utf-8") + b"\0")
+        with open(os.path.join(folder, name), "rb") as f:
+            h.update(f.read())
+    return h.hexdigest()
+
+
+def utf16_order(names):
+    return sorted(names, key=lambda n: n.encode("utf-16-be"))
+
+
+class Check:
+    def __init__(self):
+        self.failures = []
+
+    def __call__(self, condition, message):
+        if not condition:
+            self.failures.append(message)
+
+    def equal(self, actual, expected, what):
+        self(actual == expected, f"{what}: expected {expected!r}, got {actual!r}")
+
+
+class Sample:
+    """A fresh sample in a scratch folder."""
+
+    def __init__(self, root):
+        self.root = root
+        self.expected = dm_sample.make_sample(root)
+        self.input = os.path.join(root, "in")
+        self.output = os.path.join(root, "out")
+        self.parameters = os.path.join(root, "sample.par")
+
+    def args(self, program, *extra, output=None):
+        return ["--in", program.arg_path(self.input),
+                "--out", program.arg_path(output or self.output),
+                "--par", program.arg_path(self.parameters),
+                "--year", str(YEAR), "--month", str(MONTH),
+                "--number", dm_sample.ADVICE_NUMBER, "--org", dm_sample.ORGANISATION,
+                "--quiet", *extra]
+
+    def expected_log(self, program, output=None, outcomes=None):
+        """The run's log lines for the sample."""
+        outcomes = outcomes or self.expected["files"]
+        inp, out = program.log_path(self.input), program.log_path(output or self.output)
+        lines = [INDEX_BAD.format(inp + self.expected["index_file"])]
+        for name in utf16_order(outcomes):
+            lines.append(f"{inp}{name} から {out}{name}")
+            for x, y in self.expected["point_errors"].get(name, []):
+                lines.append(f"座標({x:12.3f}, {y:12.3f}) (9 系)補正パラメータが見つかりませんでした")
+            if outcomes[name] != "corrected":
+                lines.append(outcomes[name])
+        return lines
+
+
+def log_lines(check, program, stdout):
+    """The log's lines; checks that every line ends in CR LF."""
+    text = program.decode(stdout)
+    check(text.endswith("\r\n"), "the log does not end with CR LF")
+    body = text[:-2] if text.endswith("\r\n") else text
+    lines = body.split("\r\n")
+    check(all("\n" not in line and "\r" not in line for line in lines),
+          "a log line ends otherwise than in CR LF")
+    return lines
+
+
+# ---- Cases ---------------------------------------------------------------------------------------
+
+def case_sample_run(program, scratch, check):
+    """The sample: corrected files written, refused ones not, exit 4, the log, input unchanged."""
+    sample = Sample(scratch)
+    before = folder_hash(sample.input)
+    log_file = os.path.join(scratch, "run.log")
+    r = program.run(sample.args(program, "--log", program.arg_path(log_file)))
+    check.equal(r.returncode, 4, "exit status")
+    check.equal(folder_hash(sample.input), before, "input folder hash")
+    corrected = [n for n, outcome in sample.expected["files"].items() if outcome == "corrected"]
+    check.equal(sorted(os.listdir(sample.output)), sorted(corrected), "output folder")
+    check.equal(log_lines(check, program, r.stdout), sample.expected_log(program), "log lines")
+    with open(log_file, "rb") as f:
+        check(f.read() == r.stdout, "--log FILE differs from stdout")
+    stderr = program.decode(r.stderr)
+    check("4 corrected, 4 refused, 0 failed" in stderr, f"summary line: {stderr!r}")
+
+    # The history entry of the flags, in the file's own kanji encoding.
+    for name, jis in (("a01_ld35.dm", False), ("a02_ld36.dm", True)):
+        with open(os.path.join(sample.output, name), "rb") as f:
+            records = f.read().split(b"\r\n")
+        with open(os.path.join(sample.input, name), "rb") as f:
+            old = f.read().split(b"\r\n")
+        blocks = int(old[0][65:67]) + 1
+        history = next(i for i in range(3, len(records)) if records[i] != old[i])
+        new = records[history]
+        check.equal(new[0:4], b"%02d%02d" % (YEAR, MONTH), f"{name}: year and month")
+        check.equal(new[40:70].rstrip(), dm_sample.kanji_bytes(dm_sample.ADVICE_NUMBER, jis),
+                    f"{name}: advice number")
+        check.equal(records[history + 1][0:40].rstrip(),
+                    dm_sample.kanji_bytes(dm_sample.ORGANISATION, jis), f"{name}: organisation")
+        check.equal(int(records[0][65:67]), blocks, f"{name}: modification count")
+
+
+def case_settings_file_and_zone(program, scratch, check):
+    """A settings file with the fallback zone ticked: the file without a zone is corrected too;
+    the flags override the file's values; the settings file is not written."""
+    sample = Sample(scratch)
+    elsewhere = os.path.join(scratch, "not-used")
+    settings = os.path.join(scratch, "job.ini")
+    lines = ["[OstrandDlg]", f"In={program.arg_path(sample.input)}",
+             f"Out={program.arg_path(elsewhere)}", f"Par={program.arg_path(sample.parameters)}",
+             "Year=99", "Month=12", "Number=x", "Kikan=y", "Kei=8", "BKei=1"]
+    with open(settings, "wb") as f:
+        f.write(("\r\n".join(lines) + "\r\n").encode("ascii"))
+    r = program.run(["--settings", program.arg_path(settings),
+                     "--out", program.arg_path(sample.output), "--year", str(YEAR), "--quiet"])
+    check.equal(r.returncode, 4, "exit status")
+    check(not os.path.exists(elsewhere), "the settings file's output folder was used")
+    with open(settings, "rb") as f:
+        check(f.read() == ("\r\n".join(lines) + "\r\n").encode("ascii"),
+              "the settings file was changed")
+    outcomes = dict(sample.expected["files"], **{"r4_nozone.dm": "corrected"})
+    corrected = [n for n, outcome in outcomes.items() if outcome == "corrected"]
+    check.equal(sorted(os.listdir(sample.output)), sorted(corrected), "output folder")
+    check.equal(log_lines(check, program, r.stdout), sample.expected_log(program, outcomes=outcomes),
+                "log lines")
+    with open(os.path.join(sample.output, "a01_ld35.dm"), "rb") as f:
+        records = f.read().split(b"\r\n")
+    history = [rec for rec in records if rec[0:4] == b"%02d12" % YEAR]
+    check(len(history) == 1, "the history entry lacks the year of the flag and the settings' month")
+
+
+def case_usage_errors(program, scratch, check):
+    """Wrong usage: exit 2, the usage text on stderr, nothing on stdout, nothing written."""
+    sample = Sample(scratch)
+    cases = [
+        ["--year", "x"],
+        ["--month", "5月"],
+        ["--zone"],
+        ["--bogus"],
+        ["stray-argument"],
+        ["--settings", program.arg_path(os.path.join(scratch, "missing.ini"))],
+    ]
+    for extra in cases:
+        r = program.run(sample.args(program) + extra)
+        check.equal(r.returncode, 2, f"exit status of {extra}")
+        check("usage: ostrand-batch" in program.decode(r.stderr), f"no usage text for {extra}")
+        check.equal(r.stdout, b"", f"stdout of {extra}")
+        check(not os.path.exists(sample.output), f"output folder created for {extra}")
+
+
+def case_parameter_load_fails(program, scratch, check):
+    """A parameter file that does not load: exit 1 and the dialog's message."""
+    sample = Sample(scratch)
+    bad = os.path.join(scratch, "bad.par")
+    with open(bad, "wb") as f:
+        f.write(b"a title line without the keyword\r\n" * 20)
+    for par in (bad, os.path.join(scratch, "missing.par")):
+        args = sample.args(program) + ["--par", program.arg_path(par)]
+        r = program.run(args)
+        check.equal(r.returncode, 1, f"exit status for {os.path.basename(par)}")
+        check(PARAMETERS_FAILED in program.decode(r.stderr),
+              f"message for {os.path.basename(par)}: {program.decode(r.stderr)!r}")
+        check.equal(r.stdout, b"", "stdout")
+        check(not os.path.exists(sample.output), "output folder created")
+
+
+def case_refused_before_the_run(program, scratch, check):
+    """The run's own checks: exit 1, the message on stderr, no log on stdout or in --log."""
+    sample = Sample(scratch)
+    empty = os.path.join(scratch, "empty")
+    os.mkdir(empty)
+    log_file = os.path.join(scratch, "refused.log")
+    cases = [
+        (["--out", ""], ["出力データフォルダーが指定されていません"]),
+        (["--year", "100", "--month", "13"],
+         ["作成年は0から99で指定してください", "作成月は1から12で指定してください"]),
+        (["--out", program.arg_path(sample.input)],
+         ["入力フォルダーと出力フォルダーが一致しています。"]),
+        (["--in", program.arg_path(empty)],
+         ["指定のフォルダーにDMファイルが見つかりませんでした"]),
+    ]
+    for extra, messages in cases:
+        r = program.run(sample.args(program) + extra + ["--log", program.arg_path(log_file)])
+        stderr = program.decode(r.stderr)
+        check.equal(r.returncode, 1, f"exit status of {extra}")
+        check.equal([line for line in stderr.splitlines() if line], messages, f"stderr of {extra}")
+        check.equal(r.stdout, b"", f"stdout of {extra}")
+        check(not os.path.exists(log_file), f"log file written for {extra}")
+    # Without any parameter file the run refuses too.
+    r = program.run(["--in", program.arg_path(sample.input),
+                     "--out", program.arg_path(sample.output), "--quiet"])
+    check.equal(r.returncode, 1, "exit status without parameters")
+    check("補正パラメーターが読み込まれていません" in program.decode(r.stderr),
+          "message without parameters")
+    check(not os.path.exists(sample.output), "output folder created by a refused run")
+
+
+def case_interrupt(program, scratch, check):
+    """Ctrl-C (SIGINT) during a file: cancel lines in the log, no output for that file, exit 3."""
+    sample = Sample(scratch)
+    big = os.path.join(sample.input, "a00_big.dm")
+    dm_sample.write_bench_dm_file(big, 2_000_000)
+    before = folder_hash(sample.input)
+    p = program.run(sample.args(program), popen=True)
+    deadline = time.time() + 120
+    while time.time() < deadline and p.poll() is None:
+        if os.path.isdir(sample.output) and os.listdir(sample.output):
+            break  # the first file is being written
+        time.sleep(0.01)
+    time.sleep(0.1)
+    if p.poll() is not None:
+        check(False, "the run ended before it could be interrupted")
+        return
+    p.send_signal(signal.SIGINT)
+    stdout, stderr = p.communicate(timeout=120)
+    check.equal(p.returncode, 3, "exit status")
+    lines = log_lines(check, program, stdout)
+    inp, out = program.log_path(sample.input), program.log_path(sample.output)
+    check.equal(lines, [INDEX_BAD.format(inp + "sample.dmi"), f"{inp}a00_big.dm から {out}a00_big.dm",
+                        "----キャンセル----", "中断しました"], "log lines")
+    check.equal(os.listdir(sample.output), [], "output folder")
+    check.equal(folder_hash(sample.input), before, "input folder hash")
+    check("cancelled" in program.decode(stderr), "summary line")
+
+
+def case_native_and_windows_agree(program, native, scratch, check):
+    """The same sample through both programs: identical output files, identical logs once the
+    paths are masked."""
+    sample = Sample(scratch)
+    out_native = os.path.join(scratch, "out-native")
+    out_windows = os.path.join(scratch, "out-windows")
+    rn = native.run(sample.args(native, output=out_native))
+    rw = program.run(sample.args(program, output=out_windows))
+    check.equal((rw.returncode, rn.returncode), (4, 4), "exit statuses (Windows, native)")
+    names = sorted(os.listdir(out_native))
+    check.equal(sorted(os.listdir(out_windows)), names, "output file names")
+    for name in names:
+        a = open(os.path.join(out_native, name), "rb").read()
+        b = open(os.path.join(out_windows, name), "rb").read()
+        if a != b:
+            where = next((i for i in range(min(len(a), len(b))) if a[i] != b[i]),
+                         min(len(a), len(b)))
+            check(False, f"{name}: first difference at byte {where} (record {where // 86}, "
+                         f"column {where % 86}): native {a[where:where + 16]!r}, "
+                         f"Windows {b[where:where + 16]!r}")
+
+    def masked(prog, stdout, out):
+        lines = log_lines(check, prog, stdout)
+        inp, outp = prog.log_path(sample.input), prog.log_path(out)
+        return [line.replace(inp, "<IN>/").replace(outp, "<OUT>/") for line in lines]
+
+    ln = masked(native, rn.stdout, out_native)
+    lw = masked(program, rw.stdout, out_windows)
+    for i, (a, b) in enumerate(zip(ln, lw)):
+        check(a == b, f"log line {i + 1}: native {a!r}, Windows {b!r}")
+    check.equal(len(lw), len(ln), "number of log lines")
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("--program", required=True)
+    parser.add_argument("--emulator")
+    parser.add_argument("--compare-with", help="native ostrand-batch to compare the Windows one with")
+    parser.add_argument("--case", help="run only this case")
+    options = parser.parse_args()
+
+    program = Program(options.program, options.emulator)
+    cases = [case_sample_run, case_settings_file_and_zone, case_usage_errors,
+             case_parameter_load_fails, case_refused_before_the_run]
+    if not program.windows:
+        cases.append(case_interrupt)  # Ctrl-C cannot be sent to a program under Wine from here
+    if options.compare_with:
+        if not os.path.exists(options.compare_with):
+            print(f"SKIP native comparison: {options.compare_with} is not built")
+            return SKIPPED
+        native = Program(options.compare_with)
+
+        def case_native_and_windows(p, s, c):
+            case_native_and_windows_agree(p, native, s, c)
+        cases = [case_native_and_windows]
+
+    failed = 0
+    for case in cases:
+        name = case.__name__[len("case_"):]
+        if options.case and options.case != name:
+            continue
+        scratch = tempfile.mkdtemp(prefix="ostrand-batch-test-")
+        check = Check()
+        try:
+            case(program, scratch, check)
+        except Exception:
+            check.failures.append(traceback.format_exc())
+        finally:
+            shutil.rmtree(scratch, ignore_errors=True)
+        if check.failures:
+            failed += 1
+            print(f"FAIL {name}")
+            for failure in check.failures:
+                print(f"  {failure}")
+        else:
+            print(f"PASS {name}")
+    return 1 if failed else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
