@@ -8,7 +8,8 @@
 #include "common/wide_text.h"
 
 const std::string& fuzzFolder() {
-  static const std::string folder = [] {
+  // Never destroyed: the clean-up at exit still needs it.
+  static const std::string& folder = *new std::string([] {
     // Memory-backed when the machine has it: the targets write a file per input.
     const char* tmp = std::getenv("TMPDIR");
     struct stat info;
@@ -23,7 +24,7 @@ const std::string& fuzzFolder() {
       rmdir(folder.c_str());
     });
     return f;
-  }();
+  }());
   return folder;
 }
 
