@@ -1,0 +1,513 @@
+#include "dm/dm_file_corrector.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+#include <string>
+
+#include "dm_fixture.h"
+#include "test_support.h"
+
+namespace {
+
+using dmtest::DmFile;
+using dmtest::Line;
+using testsupport::readBytes;
+using testsupport::writeBytes;
+
+// Shift_JIS of the advice number and organisation name used by the tests.
+const char* const kAdviceSjis = "\x91\xE6\x82\x50\x82\x51\x8D\x86";  // 第１２号
+const char* const kOrganisationSjis =
+    "\x91\xAA\x97\xCA\x8A\x94\x8E\xAE\x89\xEF\x8E\xD0";  // 測量株式会社
+
+// The corrector on a scratch folder, a grid of zero shifts around the test sheets (zone 9) with
+// parameter identifier 5, and the run's fallback zone 0.
+class DmFileCorrectorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(dmtest::loadTestParameters(model, folder, 5));
+    settings.year = 5;
+    settings.month = 3;
+    settings.adviceNumber = L"第１２号";
+    settings.organisation = L"測量株式会社";
+    model.setZone(0);
+  }
+
+  FileResult correct(const std::string& input) {
+    writeBytes(folder.path() / "in.dm", input);
+    return corrector.correctDmFile(inPath, outPath, progress);
+  }
+  std::string output() const { return readBytes(folder.path() / "out.dm"); }
+  bool outputExists() const { return testsupport::exists(folder.path() / "out.dm"); }
+  bool temporaryExists() const { return testsupport::exists(folder.path() / "out.dm.ostrand-tmp"); }
+
+  // The new history record and organisation record of a file with these correction entries.
+  static Line newHistory(const std::string& countAndEntries) {
+    return Line().text(0, "0503").text(8, "00").text(40, kAdviceSjis).text(70, "303").text(
+        73, countAndEntries);
+  }
+  static Line newOrganisation() {
+    return Line().text(0, kOrganisationSjis).text(40, "   0   0   0   0   0   0   0   0");
+  }
+
+  testsupport::ScratchFolder folder;
+  JobSettings settings;
+  RunState state;
+  MessageLog log;
+  CorrectionModel model;
+  DmFileCorrector corrector{settings, state, log, model};
+  dmtest::RecordingProgress progress{state};
+  const std::wstring inPath = folder.wide(L"in.dm");
+  const std::wstring outPath = folder.wide(L"out.dm");
+};
+
+TEST_F(DmFileCorrectorTest, correctsAFileByteForByte) {
+  Line coordinates = dmtest::kind2Record({{1000, 2000}, {1250, 2500}});
+  coordinates.text(0, "1000   ");
+  DmFile in = dmtest::standardHead();
+  in.add(dmtest::elementRecord(2, 2, 1, 0, 0)).add(coordinates).add(Line().text(0, "G 1"));
+
+  ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
+
+  Line coordinatesOut = coordinates;
+  coordinatesOut.text(0, "   1000");
+  const DmFile expected =
+      DmFile()
+          .add(dmtest::headerRecord("09LD35", 1))  // modification count 0 -> 1
+          // Corners 1 and 3 filled in from corners 0 and 2; the field at 37 written as 0.
+          .add(dmtest::frameRecord(-1500, -2000, 0, 0, 1, 0, -2000, -1500, 0).number(37, 7, 0))
+          .add(Line().text(0, "record three"))
+          .add(dmtest::historyRecord(98, 4, 0, 3, {"01", "02"}))
+          .add(dmtest::organisationRecord("", {}))
+          .add(newHistory("3010205"))
+          .add(newOrganisation())
+          .add(dmtest::elementRecord(2, 2, 1, 0, 0))
+          .add(coordinatesOut)
+          .add(Line().text(0, "G 1"));
+  EXPECT_EQ(output(), expected.bytes());
+  EXPECT_EQ(log.text(), L"");
+  EXPECT_EQ(model.zone(), 9);  // from the sheet number 09LD35
+  EXPECT_FALSE(temporaryExists());
+  ASSERT_EQ(progress.positions.size(), 1u);
+  EXPECT_EQ(progress.positions[0].first, 0);
+  EXPECT_EQ(progress.positions[0].second, static_cast<std::int64_t>(in.bytes().size()));
+}
+
+TEST_F(DmFileCorrectorTest, newHistoryRecordByteForByte) {
+  settings.year = 0;
+  settings.month = 12;
+  const std::string expected = std::string("0012") + "    " + "0" + "0" + std::string(30, ' ') +
+                               kAdviceSjis + std::string(22, ' ') + "3" + "0" + "3" + "3" +
+                               "010205" + "    " + "\r\n";
+  ASSERT_EQ(expected.size(), 86u);
+  ASSERT_EQ(correct(dmtest::standardHead().bytes()), FileResult::Corrected);
+  const std::string out = output();
+  EXPECT_EQ(out.substr(5 * 86, 86), expected);
+  EXPECT_EQ(out.substr(6 * 86, 86), std::string(kOrganisationSjis) + std::string(28, ' ') +
+                                        "   0   0   0   0   0   0   0   0" +
+                                        std::string(12, ' ') + "\r\n");
+  EXPECT_EQ(out.size(), 7u * 86);
+}
+
+TEST_F(DmFileCorrectorTest, lineFeedRecordsKeepTheirLength) {
+  DmFile in("\n");
+  in.add(dmtest::headerRecord("09LD35", 0))
+      .add(dmtest::frameRecord(-1500, -2000, 0, 0, 1))
+      .add(Line())
+      .add(dmtest::historyRecord(98, 4, 0, 3, {}))
+      .add(dmtest::organisationRecord("", {}))
+      .add(Line().text(0, "G"));
+  ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
+  const std::string out = output();
+  ASSERT_EQ(out.size(), 8u * 85);
+  EXPECT_EQ(out.substr(5 * 85, 85), newHistory("105").fields() + "\n");
+  EXPECT_EQ(out.substr(7 * 85), Line().text(0, "G").fields() + "\n");
+}
+
+struct RefusalCase {
+  const char* name;
+  std::string input;
+  int parameterId;
+  const wchar_t* message;
+};
+
+TEST_F(DmFileCorrectorTest, refusals) {
+  const DmFile head = dmtest::standardHead();
+  auto withHistory = [](const Line& history) {
+    DmFile file;
+    file.add(dmtest::headerRecord("09LD35", 0))
+        .add(dmtest::frameRecord(-1500, -2000, 0, 0, 1))
+        .add(Line())
+        .add(history)
+        .add(dmtest::organisationRecord("", {}));
+    return file.bytes();
+  };
+  auto withHeader = [](const Line& header, const Line& frame) {
+    DmFile file;
+    file.add(header).add(frame).add(Line()).add(dmtest::historyRecord(98, 4, 0, 3, {})).add(
+        dmtest::organisationRecord("", {}));
+    return file.bytes();
+  };
+  const Line frame = dmtest::frameRecord(-1500, -2000, 0, 0, 1);
+  const RefusalCase cases[] = {
+      {"no zone", withHeader(dmtest::headerRecord("XX", 0), frame), 5,
+       L"「系」情報不明のため、補正できません"},
+      {"datum blank", withHistory(dmtest::historyRecord(98, 4, 0, -1, {})), 5,
+       L"世界測地系(測地成果2000)のデータでないため、補正できません"},
+      {"datum 0, before the correction count", withHistory(dmtest::historyRecord(98, 4, 0, 0, {"01", "02", "03", "04", "05"})), 5,
+       L"世界測地系(測地成果2000)のデータでないため、補正できません"},
+      {"five corrections", withHistory(dmtest::historyRecord(98, 4, 0, 3, {"01", "02", "03", "04", "06"})), 5,
+       L"既に5回の補正履歴があります、これ以上補正できません"},
+      {"same parameters", withHistory(dmtest::historyRecord(98, 4, 0, 3, {"01", "02", "03", "04"})), 3,
+       L"同一パラメーターよる補正履歴があります、これ以上補正できません"},
+      {"empty file", "", 5, L"ファイルが途中で終わっているため、補正できません"},
+      {"two records", head.record(0) + head.record(1), 5,
+       L"ファイルが途中で終わっているため、補正できません"},
+      {"ends inside record 2", head.record(0) + head.record(1).substr(0, 50), 5,
+       L"ファイルが途中で終わっているため、補正できません"},
+      {"ends before its history", head.record(0) + head.record(1) + head.record(2), 5,
+       L"ファイルが途中で終わっているため、補正できません"},
+      {"ends inside the history blocks",
+       DmFile().add(dmtest::headerRecord("09LD35", 1)).bytes() + head.bytes().substr(86), 5,
+       L"ファイルが途中で終わっているため、補正できません"},
+      {"last history record without its line end", head.bytes().substr(0, 5 * 86 - 2), 5,
+       L"ファイルが途中で終わっているため、補正できません"},
+      {"modification count 10", withHeader(dmtest::headerRecord("09LD35", 10), frame), 5,
+       L"修正回数が不正なため、補正できません"},
+      {"modification count -1", withHeader(dmtest::headerRecord("09LD35", -1), frame), 5,
+       L"修正回数が不正なため、補正できません"},
+      {"unit 0", withHeader(dmtest::headerRecord("09LD35", 0), dmtest::frameRecord(-1500, -2000, 0, 0, 0)), 5,
+       L"座標単位が不正なため、補正できません"},
+      {"unit -10", withHeader(dmtest::headerRecord("09LD35", 0), dmtest::frameRecord(-1500, -2000, 0, 0, -10)), 5,
+       L"座標単位が不正なため、補正できません"},
+  };
+  writeBytes(folder.path() / "out.dm", "an earlier output");
+  for (const RefusalCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(dmtest::loadTestParameters(model, folder, c.parameterId));
+    model.setZone(0);
+    log.clear();
+    EXPECT_EQ(correct(c.input), FileResult::Refused);
+    // The refusal is the only line the file adds to the log.
+    EXPECT_EQ(log.text(), std::wstring(c.message) + L"\r\n");
+    EXPECT_EQ(output(), "an earlier output");
+    EXPECT_FALSE(temporaryExists());
+  }
+}
+
+TEST_F(DmFileCorrectorTest, fallbackZoneAndFirstRecordWithoutM) {
+  // An unreadable sheet number keeps the run's fallback zone.
+  model.setZone(9);
+  DmFile in;
+  in.add(dmtest::headerRecord("????????", 0))
+      .add(dmtest::frameRecord(-1500, -2000, 0, 0, 1))
+      .add(Line())
+      .add(dmtest::historyRecord(98, 4, 0, 3, {}))
+      .add(dmtest::organisationRecord("", {}));
+  EXPECT_EQ(correct(in.bytes()), FileResult::Corrected);
+  EXPECT_EQ(model.zone(), 9);
+
+  // A first record without "M" is copied unchanged; the fallback zone is used without a check.
+  DmFile noHeader;
+  Line first = dmtest::headerRecord("01LD35", 7);
+  first.text(0, "X");
+  noHeader.add(first)
+      .add(dmtest::frameRecord(-1500, -2000, 0, 0, 1))
+      .add(Line())
+      .add(dmtest::historyRecord(98, 4, 0, 3, {}))
+      .add(dmtest::organisationRecord("", {}))
+      .add(Line().text(0, "G"));
+  EXPECT_EQ(correct(noHeader.bytes()), FileResult::Corrected);
+  EXPECT_EQ(output().substr(0, 86), noHeader.record(0));
+  EXPECT_EQ(model.zone(), 9);
+  EXPECT_EQ(log.text(), L"");
+}
+
+TEST_F(DmFileCorrectorTest, cornersAndTheirFractions) {
+  const struct {
+    const char* name;
+    int unit;
+    Line frame;
+    std::vector<int> fractions;  // as read: corner 0 X, Y, corner 2 X, Y, corner 1 X, Y, corner 3 X, Y
+    std::string frameOut0;       // columns 0 to 27
+    std::string frameOut47;      // columns 47 to 74
+    std::string fractionsOut;    // columns 40 to 71 of the new organisation record
+  } cases[] = {
+      {"corners 1 and 3 absent, fractions of all four", 1,
+       dmtest::frameRecord(-45, -2000, 0, 12, 1),
+       {-678, 250, 400, 5, 0, 0, 0, 0},
+       "    -45  -2000      0     12", "      0  -2000    -45     12",
+       "-678-250 400   5   0   0   0   0"},
+      {"corners 1 and 3 absent receive their own fractions", 1,
+       dmtest::frameRecord(-1500, -2000, 0, 0, 1),
+       {0, 0, 0, 0, 100, 200, 300, 400},
+       "  -1500  -2000      0      0", "      0  -2000  -1500      0",
+       "   0   0   0   0 100-200-300 400"},
+      {"corners 1 and 3 given", 1,
+       dmtest::frameRecord(-1500, -2000, 0, 0, 1, -1400, -1900, -100, -200),
+       {0, 0, 0, 0, 0, 0, 0, 0},
+       "  -1500  -2000      0      0", "  -1400  -1900   -100   -200",
+       "   0   0   0   0   0   0   0   0"},
+      {"unit 10", 10, dmtest::frameRecord(-45, -2000, 0, 0, 10),
+       {-68, 0, 0, 0, 0, 0, 0, 0},
+       "    -45  -2000      0      0", "      0  -2000    -45      0",
+       " -68   0   0   0   0   0   0   0"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    log.clear();
+    DmFile in;
+    in.add(dmtest::headerRecord("09LD35", 0))
+        .add(c.frame)
+        .add(Line())
+        .add(dmtest::historyRecord(98, 4, 0, 3, {}))
+        .add(dmtest::organisationRecord("", c.fractions));
+    ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
+    const std::string out = output();
+    EXPECT_EQ(out.substr(86, 28), c.frameOut0);
+    EXPECT_EQ(out.substr(86 + 47, 28), c.frameOut47);
+    EXPECT_EQ(out.substr(6 * 86 + 40, 32), c.fractionsOut);
+    EXPECT_EQ(log.text(), L"");
+  }
+}
+
+TEST_F(DmFileCorrectorTest, aCornerOutsideTheGridIsWrittenUncorrected) {
+  DmFile in;
+  in.add(dmtest::headerRecord("09LD35", 0))
+      .add(dmtest::frameRecord(-1500, -2000, 0, 90000, 1))
+      .add(Line())
+      .add(dmtest::historyRecord(98, 4, 0, 3, {}))
+      .add(dmtest::organisationRecord("", {0, 0, 0, 123}));
+  ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
+  // Corner 2 and corner 3 (which takes corner 2's Y) lie 90 km east, outside the grid.
+  EXPECT_EQ(log.text(),
+            L"図郭座標(       0.000,    90000.123) 補正パラメータが見つかりませんでした\r\n"
+            L"図郭座標(   -1500.000,    90000.000) 補正パラメータが見つかりませんでした\r\n");
+  EXPECT_EQ(output().substr(86, 28), "  -1500  -2000      0  90000");
+  EXPECT_EQ(output().substr(6 * 86 + 40, 32), "   0   0   0 123   0   0   0   0");
+}
+
+TEST_F(DmFileCorrectorTest, historyWithContinuationRecords) {
+  // Two blocks: the older one (datum blank, entry 05) is only copied; the latest one decides.
+  const Line older = dmtest::historyRecord(90, 1, 2, -1, {"05"});
+  const Line olderOrganisation = dmtest::organisationRecord("old", {999, 999});
+  const Line latest = dmtest::historyRecord(98, 4, 1, 3, {"03"});
+  const Line latestOrganisation = dmtest::organisationRecord("new", {});
+  DmFile in;
+  in.add(dmtest::headerRecord("09LD35", 1))
+      .add(dmtest::frameRecord(-1500, -2000, 0, 0, 1))
+      .add(Line().text(0, "3"))
+      .add(older)
+      .add(olderOrganisation)
+      .add(Line().text(0, "continuation 1"))
+      .add(Line().text(0, "continuation 2"))
+      .add(latest)
+      .add(latestOrganisation)
+      .add(Line().text(0, "continuation 3").text(84 - 3, "end"))
+      .add(Line().text(0, "G"));
+  ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
+  const std::string out = output();
+  EXPECT_EQ(out.substr(0, 86), DmFile().add(dmtest::headerRecord("09LD35", 2)).bytes());
+  EXPECT_EQ(out.substr(2 * 86, 8 * 86), in.bytes().substr(2 * 86, 8 * 86));
+  EXPECT_EQ(out.substr(10 * 86, 86), DmFile().add(newHistory("20305")).bytes());
+  EXPECT_EQ(out.substr(11 * 86, 86), DmFile().add(newOrganisation()).bytes());
+  EXPECT_EQ(out.substr(12 * 86), in.record(10));
+}
+
+TEST_F(DmFileCorrectorTest, correctionEntries) {
+  const struct {
+    const char* name;
+    int parameterId;
+    std::vector<std::string> entries;
+    std::string expected;  // columns 73 to 83
+  } cases[] = {
+      {"four entries and 5", 5, {"01", "02", "03", "04"}, "50102030405"},
+      {"an empty entry is dropped", 5, {"01", "  ", "03"}, "3010305    "},
+      {"entry 00 never matches; identifier 0 is 00", 0, {"00"}, "20000      "},
+      {"identifier 123 is recorded as 12", 123, {"12"}, "21212      "},
+      {"no entries", 7, {}, "107        "},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_TRUE(dmtest::loadTestParameters(model, folder, c.parameterId));
+    DmFile in;
+    in.add(dmtest::headerRecord("09LD35", 0))
+        .add(dmtest::frameRecord(-1500, -2000, 0, 0, 1))
+        .add(Line())
+        .add(dmtest::historyRecord(98, 4, 0, 3, c.entries))
+        .add(dmtest::organisationRecord("", {}));
+    ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
+    EXPECT_EQ(output().substr(5 * 86 + 73, 11), c.expected);
+  }
+}
+
+TEST_F(DmFileCorrectorTest, jisFileGetsFullWidthJisText) {
+  settings.adviceNumber = L"No.1";
+  settings.organisation = L"測ｿｸ";
+  DmFile in;
+  in.add(dmtest::headerRecord("09LD35", 0).text(10, "AB"))  // a JIS probe
+      .add(dmtest::frameRecord(-1500, -2000, 0, 0, 1))
+      .add(Line())
+      .add(dmtest::historyRecord(98, 4, 0, 3, {}))
+      .add(dmtest::organisationRecord("", {}));
+  ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
+  const std::string out = output();
+  EXPECT_EQ(out.substr(5 * 86 + 40, 30), "\x23\x4E\x23\x6F\x21\x25\x23\x31" + std::string(22, ' '));
+  EXPECT_EQ(out.substr(6 * 86, 40), "\x42\x2C\x25\x3D\x25\x2F" + std::string(34, ' '));
+}
+
+TEST_F(DmFileCorrectorTest, shortFinalRecordsAreWrittenAsRead) {
+  const std::string head = dmtest::standardHead().bytes();
+  const std::string g = DmFile().add(Line().text(0, "G")).bytes();
+  const struct {
+    const char* name;
+    std::string tail;
+  } cases[] = {
+      {"DOS end-of-file byte", g + "\x1A"},
+      {"last line end missing", g + g.substr(0, 84)},
+      {"an element cut short", g + DmFile().add(dmtest::elementRecord(2, 6, 1, 0, 0)).bytes().substr(0, 33)},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ASSERT_EQ(correct(head + c.tail), FileResult::Corrected);
+    const std::string out = output();
+    ASSERT_EQ(out.size(), head.size() + 2 * 86 + c.tail.size());
+    EXPECT_EQ(out.substr(head.size() + 2 * 86), c.tail);
+  }
+}
+
+TEST_F(DmFileCorrectorTest, errorCapAcrossTwoFiles) {
+  // 75 points outside the grid in each of two files: 100 lines, the cap line once.
+  DmFile in = dmtest::standardHead(-1500, -2000, 0, 0, 10);
+  in.add(dmtest::elementRecord(2, 75, 13, 0, 0));
+  for (int r = 0; r < 13; ++r) {  // Y 90 km from corner 0
+    in.add(dmtest::kind2Record({{0, 9000000}, {0, 9000000}, {0, 9000000}, {0, 9000000},
+                                {0, 9000000}, {0, 9000000}}));
+  }
+  ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
+  EXPECT_EQ(state.pointErrorCount, 75);
+  ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
+  EXPECT_EQ(state.pointErrorCount, 100);
+  const std::wstring line =
+      L"座標(   -1500.000,    88000.000) (9 系)補正パラメータが見つかりませんでした\r\n";
+  std::wstring expected;
+  for (int i = 0; i < 100; ++i) expected += line;
+  expected += L"同一のエラーが100件を超えました、以降のエラーはリストされません\r\n";
+  EXPECT_EQ(log.text(), expected);
+}
+
+TEST_F(DmFileCorrectorTest, progressBeforeRecords1And33) {
+  // 5 header records, 40 body records: reports before records 1 and 33. Coordinate records of an
+  // element do not count.
+  DmFile in = dmtest::standardHead();
+  in.add(dmtest::elementRecord(1, 0, 3, 0, 0)).add(Line()).add(Line()).add(Line());
+  for (int i = 0; i < 39; ++i) in.add(Line().text(0, "G"));
+  ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
+  const std::int64_t size = static_cast<std::int64_t>(in.bytes().size());
+  ASSERT_EQ(progress.positions.size(), 2u);
+  EXPECT_EQ(progress.positions[0], std::make_pair(std::int64_t{0}, size));
+  EXPECT_EQ(progress.positions[1], std::make_pair(std::int64_t{35 * 86}, size));
+}
+
+TEST_F(DmFileCorrectorTest, cancellation) {
+  DmFile in = dmtest::standardHead();
+  for (int i = 0; i < 40; ++i) in.add(Line().text(0, "G"));
+  writeBytes(folder.path() / "out.dm", "an earlier output");
+
+  // Confirmed while the run showed the file's name: the first report, before record 1, stops.
+  state.cancelRequested = 1;
+  EXPECT_EQ(correct(in.bytes()), FileResult::Cancelled);
+  EXPECT_EQ(progress.positions.size(), 1u);
+  EXPECT_EQ(output(), "an earlier output");
+  EXPECT_FALSE(temporaryExists());
+
+  // Confirmed during the second report.
+  state.cancelRequested = 0;
+  progress.positions.clear();
+  progress.cancelAtCall = 2;
+  EXPECT_EQ(correct(in.bytes()), FileResult::Cancelled);
+  EXPECT_EQ(progress.positions.size(), 2u);
+  EXPECT_EQ(output(), "an earlier output");
+  EXPECT_FALSE(temporaryExists());
+  EXPECT_EQ(log.text(), L"");
+}
+
+TEST_F(DmFileCorrectorTest, failedWritesLeaveNoOutput) {
+  DmFile in = dmtest::standardHead();
+  for (int i = 0; i < 40; ++i) in.add(Line().text(0, "G"));
+  const struct {
+    const char* name;
+    long long failAfterBytes;
+    bool failClose;
+  } cases[] = {
+      {"write fails in the header", 100, false},
+      {"write fails mid-body", 20 * 86 + 3, false},
+      {"close fails", -1, true},
+  };
+  writeBytes(folder.path() / "out.dm", "an earlier output");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    log.clear();
+    corrector.setWriterFactory([&](const std::wstring& path) -> std::unique_ptr<RecordWriter> {
+      auto writer = std::make_unique<dmtest::TestWriter>(FileRecordWriter::create(path));
+      writer->failAfterBytes = c.failAfterBytes;
+      writer->failClose = c.failClose;
+      return writer;
+    });
+    EXPECT_EQ(correct(in.bytes()), FileResult::Failed);
+    EXPECT_EQ(log.text(), outPath + L" 書き込み失敗\r\n");
+    EXPECT_EQ(output(), "an earlier output");
+    EXPECT_FALSE(temporaryExists());
+  }
+
+  log.clear();
+  corrector.setWriterFactory([](const std::wstring&) { return std::unique_ptr<RecordWriter>(); });
+  EXPECT_EQ(correct(in.bytes()), FileResult::Failed);
+  EXPECT_EQ(log.text(), outPath + L" 書き込みOpen失敗\r\n");
+  EXPECT_EQ(output(), "an earlier output");
+}
+
+TEST_F(DmFileCorrectorTest, missingInput) {
+  EXPECT_EQ(corrector.correctDmFile(folder.wide(L"missing.dm"), outPath, progress),
+            FileResult::Failed);
+  EXPECT_EQ(log.text(), folder.wide(L"missing.dm") + L" 読み出しOpen失敗\r\n");
+  EXPECT_FALSE(outputExists());
+}
+
+TEST_F(DmFileCorrectorTest, outputThatIsTheInputIsRefused) {
+  const std::string input = dmtest::standardHead().bytes();
+  writeBytes(folder.path() / "in.dm", input);
+  const std::wstring spellings[] = {inPath, folder.wide(L".") + L"/in.dm"};
+  for (const std::wstring& output : spellings) {
+    log.clear();
+    EXPECT_EQ(corrector.correctDmFile(inPath, output, progress), FileResult::Failed);
+    EXPECT_EQ(log.text(), output + L" 入力ファイルと同じファイルのため、書き込めません\r\n");
+    EXPECT_EQ(readBytes(folder.path() / "in.dm"), input);
+    EXPECT_FALSE(testsupport::exists(folder.path() / "in.dm.ostrand-tmp"));
+  }
+}
+
+TEST_F(DmFileCorrectorTest, randomBytesAreRefusedOrCopied) {
+  // Arbitrary bytes, alone or after a valid head: never a crash, never a partial output.
+  std::mt19937 random(20261210);
+  const std::string head = dmtest::standardHead().bytes();
+  for (int i = 0; i < 300; ++i) {
+    std::string bytes(random() % 2000, '\0');
+    for (char& b : bytes) b = static_cast<char>(random() % 256);
+    if (i % 3 == 1) bytes = head + bytes;
+    if (i % 3 == 2) {
+      // Newlines where records end, so that the record length is found and the body is walked.
+      bytes = head + bytes;
+      for (std::size_t p = 84; p + 1 < bytes.size(); p += 86) bytes[p] = '\r', bytes[p + 1] = '\n';
+    }
+    model.setZone(i % 2 == 0 ? 0 : 9);
+    std::error_code ignored;
+    std::filesystem::remove(folder.path() / "out.dm", ignored);
+    const FileResult result = correct(bytes);
+    EXPECT_TRUE(result == FileResult::Corrected || result == FileResult::Refused) << i;
+    EXPECT_EQ(outputExists(), result == FileResult::Corrected) << i;
+    EXPECT_FALSE(temporaryExists());
+  }
+}
+
+}  // namespace
