@@ -1,0 +1,129 @@
+// Correcting a plane point of the current zone through the grid.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "model/correction_model.h"
+#include "model_fixture.h"
+#include "test_support.h"
+
+namespace {
+
+using modeltest::gridLine;
+using modeltest::parameterFile;
+
+// A uniform grid over first-level mesh 5339 (35 deg 20' to 36 deg N, 139 to 140 deg E).
+std::vector<std::string> uniformGrid(double latitudeSeconds, double longitudeSeconds) {
+  std::vector<std::string> grid;
+  for (int code : modeltest::firstLevelMeshCodes(5339)) {
+    grid.push_back(gridLine(code, latitudeSeconds, longitudeSeconds));
+  }
+  return grid;
+}
+
+class CorrectPointTest : public ::testing::Test {
+ protected:
+  void load(const std::vector<std::string>& grid) {
+    const std::wstring path = scratch.wide(L"grid.par");
+    testsupport::writeBytes(path, parameterFile(grid));
+    std::wstring header;
+    ASSERT_GT(model.readParameterFile(path, header), 0u);
+  }
+
+  testsupport::ScratchFolder scratch;
+  CorrectionModel model;
+};
+
+// Zone 9 points inside mesh 5339 (its origin is 36 N, 139 deg 50' E).
+const double kPoints[][2] = {{-5000.0, -30000.0}, {12345.678, -1000.25}, {-60000.0, -70000.0}};
+
+TEST_F(CorrectPointTest, zero_shifts_give_the_point_back) {
+  load(uniformGrid(0.0, 0.0));
+  model.setZone(9);
+  for (const auto& p : kPoints) {
+    double y = 0, x = 0;
+    ASSERT_EQ(model.correctPoint(p[0], p[1], y, x), 1);
+    EXPECT_NEAR(y, p[0], 1e-5);
+    EXPECT_NEAR(x, p[1], 1e-5);
+  }
+}
+
+// One second of latitude or longitude, in metres on the plane: the meridian or the parallel radius
+// of curvature of GRS80 at the point's latitude, times the scale factor 0.9999 (the scale's growth
+// away from the central meridian is below 1e-4 of that within 70 km).
+double secondOfLatitude(double latitude) {
+  const double e2 = 0.006694380022900787;
+  const double s = std::sin(latitude * M_PI / 180);
+  const double w = 1 - e2 * s * s;
+  return 0.9999 * 6378137.0 * (1 - e2) / std::pow(w, 1.5) * M_PI / 180 / 3600;
+}
+double secondOfLongitude(double latitude) {
+  const double e2 = 0.006694380022900787;
+  const double s = std::sin(latitude * M_PI / 180);
+  return 0.9999 * 6378137.0 / std::sqrt(1 - e2 * s * s) * std::cos(latitude * M_PI / 180) *
+         M_PI / 180 / 3600;
+}
+
+TEST_F(CorrectPointTest, a_shift_of_one_second_moves_the_point_by_one_second_of_arc) {
+  struct Case {
+    double latitudeSeconds, longitudeSeconds;
+  };
+  for (const Case c : {Case{1.0, 0.0}, Case{0.0, 1.0}}) {
+    load(uniformGrid(c.latitudeSeconds, c.longitudeSeconds));
+    model.setZone(9);
+    for (const auto& p : kPoints) {
+      CoordPoint geodetic;
+      model.projectionTable().planeToGeodetic(9, 1, {p[0], p[1], 0.0}, geodetic);
+      const double expected = c.latitudeSeconds * secondOfLatitude(geodetic.north) +
+                              c.longitudeSeconds * secondOfLongitude(geodetic.north);
+      double y = 0, x = 0;
+      ASSERT_EQ(model.correctPoint(p[0], p[1], y, x), 1);
+      EXPECT_NEAR(std::hypot(y - p[0], x - p[1]), expected, 0.005);
+      // North moves mostly along x, east mostly along y (the grid turns by under 0.5 degrees).
+      const double along = c.latitudeSeconds != 0 ? x - p[1] : y - p[0];
+      EXPECT_GT(along, expected * 0.9999);
+    }
+  }
+}
+
+TEST_F(CorrectPointTest, failures_hand_the_point_back_unchanged) {
+  load(uniformGrid(1.0, 1.0));
+  struct Case {
+    const char* what;
+    int zone;
+    double y, x;
+  };
+  const Case cases[] = {
+      {"zone 0", 0, -5000.0, -30000.0},
+      {"zone 20", 20, -5000.0, -30000.0},
+      {"outside the grid", 9, -5000.0, 60000.0},
+      {"outside the correction area", 9, 0.0, 2000000.0},
+  };
+  for (const Case& c : cases) {
+    model.setZone(c.zone);
+    double y = 1, x = 2;
+    EXPECT_EQ(model.correctPoint(c.y, c.x, y, x), 0) << c.what;
+    EXPECT_EQ(y, c.y) << c.what;
+    EXPECT_EQ(x, c.x) << c.what;
+  }
+  EXPECT_EQ(model.zone(), 9);
+}
+
+TEST_F(CorrectPointTest, a_missing_corner_fails_even_beside_a_grid_point_the_store_holds) {
+  std::vector<std::string> grid = uniformGrid(1.0, 1.0);
+  // Drop the north-east corner of cell 53392600 (grid point 139.75 E, 35.5 N).
+  grid.erase(std::remove(grid.begin(), grid.end(), gridLine(53392611, 1.0, 1.0)), grid.end());
+  load(grid);
+  model.setZone(9);
+  CoordPoint plane;
+  // Just inside the cell from its south-west corner, which the store holds.
+  ASSERT_EQ(model.projectionTable().geodeticToPlane(9, 1, {139.75 + 1e-9, 35.5 + 1e-9, 0.0}, plane),
+            1);
+  double y = 0, x = 0;
+  EXPECT_EQ(model.correctPoint(plane.east, plane.north, y, x), 0);
+  EXPECT_EQ(y, plane.east);
+  EXPECT_EQ(x, plane.north);
+}
+
+}  // namespace
