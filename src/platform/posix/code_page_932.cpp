@@ -125,6 +125,13 @@ std::string toCodePage932(const std::wstring& text, bool* lossy) {
       out.push_back(static_cast<char>(c));
       continue;
     }
+    if (v > 0xFFFF) {
+      // Windows converts UTF-16 code units: a character beyond the BMP is two of them, and each
+      // becomes a '?'.
+      out += "??";
+      replaced = true;
+      continue;
+    }
     if (const char* same = findSubstitute(kWindowsOnly, std::size(kWindowsOnly), v)) {
       out += same;
       continue;

@@ -2,7 +2,8 @@
 // functions, so that a settings file means the same on both systems.
 //
 // The rules kept:
-// - A line "[name]" starts a section (the name is what lies between '[' and the last ']'); any
+// - A line "[name]" starts a section (the name is what lies between '[' and the last ']', outer
+//   blanks removed); any
 //   other non-blank line is a key: the text before the first '=' (blanks around it removed) is its
 //   name, the text after it (outer blanks removed) its value. A line without '=' is a key without
 //   a value, which reads as missing. Lines before the first section belong to no section.
@@ -63,7 +64,7 @@ ProfileLine parseLine(const std::wstring& raw) {
     const size_t close = text.rfind(L']');
     if (close != std::wstring::npos) {
       line.kind = ProfileLine::kSection;
-      line.name = text.substr(1, close - 1);
+      line.name = trimmed(text.substr(1, close - 1));
       return line;
     }
   }
@@ -206,10 +207,10 @@ std::wstring readProfileString(const std::wstring& file, const std::wstring& sec
 // it is refused.
 bool writeProfileString(const std::wstring& file, const std::wstring& section,
                         const std::wstring& key, const std::wstring& value) {
+  if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value)) return false;
   const std::wstring sectionName = trimmed(section);
   const std::wstring keyName = trimmed(key);
   if (sectionName.empty() || keyName.empty()) return false;
-  if (hasLineBreak(sectionName) || hasLineBreak(keyName) || hasLineBreak(value)) return false;
   size_t valueStart = 0;
   while (valueStart < value.size() && isBlank(value[valueStart])) ++valueStart;
   const std::wstring newValue = value.substr(valueStart);
