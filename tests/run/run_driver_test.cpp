@@ -1,0 +1,471 @@
+#include "run/run_driver.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
+#include "platform/platform.h"
+#include "run/run_log_file.h"
+#include "run_fakes.h"
+#include "run_test_support.h"
+#include "test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace runtest;
+
+const wchar_t kSameFolders[] = L"入力フォルダーと出力フォルダーが一致しています。";
+const wchar_t kNoDmFiles[] = L"指定のフォルダーにDMファイルが見つかりませんでした";
+
+// Points the user's temporary folder at a folder of the test's own, for as long as it lives.
+class TemporaryFolderRedirect {
+ public:
+  explicit TemporaryFolderRedirect(const std::wstring& folder) {
+#ifdef _WIN32
+    for (const wchar_t* name : {L"TMP", L"TEMP"}) {
+      wchar_t buffer[4096];
+      const DWORD n = GetEnvironmentVariableW(name, buffer, 4096);
+      saved_.push_back(n > 0 && n < 4096 ? std::wstring(buffer, n) : std::wstring());
+      SetEnvironmentVariableW(name, folder.c_str());
+    }
+#else
+    const char* old = std::getenv("TMPDIR");
+    hadOld_ = old != nullptr;
+    if (hadOld_) old_ = old;
+    setenv("TMPDIR", wideToUtf8(folder).c_str(), 1);
+#endif
+  }
+  ~TemporaryFolderRedirect() {
+#ifdef _WIN32
+    const wchar_t* names[] = {L"TMP", L"TEMP"};
+    for (size_t i = 0; i < 2; ++i) {
+      SetEnvironmentVariableW(names[i], saved_[i].empty() ? nullptr : saved_[i].c_str());
+    }
+#else
+    if (hadOld_) {
+      setenv("TMPDIR", old_.c_str(), 1);
+    } else {
+      unsetenv("TMPDIR");
+    }
+#endif
+  }
+
+ private:
+#ifdef _WIN32
+  std::vector<std::wstring> saved_;
+#else
+  bool hadOld_ = false;
+  std::string old_;
+#endif
+};
+
+class run_driver_test : public testing::Test {
+ protected:
+  run_driver_test()
+      : sep_(1, platform::folderSeparator()),
+        inFolder_(scratch_.wide() + sep_ + L"in"),
+        outFolder_(scratch_.wide() + sep_ + L"out"),
+        tempFolder_(scratch_.wide() + sep_ + L"tmp"),
+        redirect_(tempFolder_ + sep_),
+        host_(state_),
+        corrector_(model_, state_),
+        driver_(settings_, state_, log_, model_, corrector_, host_) {
+    fs::create_directory(fsPath(inFolder_));
+    fs::create_directory(fsPath(tempFolder_));
+    settings_.inputFolder = inFolder_;
+    settings_.outputFolder = outFolder_;
+    settings_.year = 13;
+    settings_.month = 4;
+  }
+
+  ~run_driver_test() override {
+    // The wait cursor is balanced on every way out of a run.
+    EXPECT_EQ(host_.waitCursorDepth, 0);
+  }
+
+  void inputFile(const std::wstring& name, const std::string& bytes = "x") {
+    testsupport::writeBytes(fsPath(in(name)), bytes);
+  }
+  std::wstring in(const std::wstring& name) const { return inFolder_ + sep_ + name; }
+  std::wstring out(const std::wstring& name) const { return outFolder_ + sep_ + name; }
+  std::wstring runLog() const { return tempFolder_ + sep_ + L"Ostrand.txt"; }
+
+  static std::wstring noIndexLine() { return L"インデックスファイル なし\r\n"; }
+  static std::wstring badIndexLine(const std::wstring& path) {
+    return L"インデックスファイル " + path + L"  不良\u3000系情報不定\r\n";
+  }
+  static std::wstring judgedIndexLine(const std::wstring& path, int zone) {
+    return L"インデックスファイル " + path + L"  から\u3000" + std::to_wstring(zone) +
+           L" 系\u3000と判定\r\n";
+  }
+  std::wstring fileLine(const std::wstring& name) const {
+    return in(name) + L" から " + out(name) + L"\r\n";
+  }
+
+  // Nothing of a run happened: no log, no file handed to the corrector, no run log file.
+  void expectNoRun() const {
+    EXPECT_TRUE(log_.empty());
+    EXPECT_TRUE(corrector_.calls.empty());
+    EXPECT_TRUE(host_.events.empty());
+    EXPECT_TRUE(host_.openedLogs.empty());
+    EXPECT_FALSE(testsupport::exists(fsPath(runLog())));
+  }
+
+  testsupport::ScratchFolder scratch_;
+  const std::wstring sep_;
+  const std::wstring inFolder_;
+  const std::wstring outFolder_;
+  const std::wstring tempFolder_;
+  TemporaryFolderRedirect redirect_;
+
+  JobSettings settings_;
+  RunState state_;
+  MessageLog log_;
+  FakeModel model_;
+  FakeHost host_;
+  FakeCorrector corrector_;
+  RunDriver driver_;
+};
+
+// ---- The checks before a run ----------------------------------------------------------------
+
+TEST_F(run_driver_test, failed_checks_show_one_message_with_every_line_in_order) {
+  struct Case {
+    const char* what;
+    void (*change)(JobSettings&, FakeModel&);
+    const wchar_t* message;  // nullptr: the checks pass and the run goes on
+  };
+  const Case cases[] = {
+      {"all five",
+       [](JobSettings& s, FakeModel& m) {
+         s.inputFolder.clear();
+         s.outputFolder.clear();
+         m.loaded = false;
+         s.year = 100;
+         s.month = 13;
+       },
+       L"入力データフォルダーが指定されていません\r\n"
+       L"出力データフォルダーが指定されていません\r\n"
+       L"補正パラメーターが読み込まれていません\r\n"
+       L"作成年は0から99で指定してください\r\n"
+       L"作成月は1から12で指定してください\r\n"},
+      {"output and month", [](JobSettings& s, FakeModel&) { s.outputFolder.clear(); s.month = 0; },
+       L"出力データフォルダーが指定されていません\r\n作成月は1から12で指定してください\r\n"},
+      {"parameters", [](JobSettings&, FakeModel& m) { m.loaded = false; },
+       L"補正パラメーターが読み込まれていません\r\n"},
+      {"year -1", [](JobSettings& s, FakeModel&) { s.year = -1; },
+       L"作成年は0から99で指定してください\r\n"},
+      {"year 0", [](JobSettings& s, FakeModel&) { s.year = 0; }, nullptr},
+      {"year 99", [](JobSettings& s, FakeModel&) { s.year = 99; }, nullptr},
+      {"month 1", [](JobSettings& s, FakeModel&) { s.month = 1; }, nullptr},
+      {"month 12", [](JobSettings& s, FakeModel&) { s.month = 12; }, nullptr},
+  };
+  inputFile(L"a.dm");
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    JobSettings settings = settings_;
+    FakeModel model;
+    c.change(settings, model);
+    RunState state;
+    MessageLog log;
+    FakeHost host(state);
+    FakeCorrector corrector(model, state);
+    RunDriver driver(settings, state, log, model, corrector, host);
+    driver.execute();
+    EXPECT_EQ(host.waitCursorDepth, 0);
+    if (c.message == nullptr) {
+      EXPECT_TRUE(host.messages.empty());
+      EXPECT_EQ(corrector.calls.size(), 1u);
+      continue;
+    }
+    EXPECT_EQ(host.messages, std::vector<std::wstring>{c.message});
+    EXPECT_TRUE(log.empty());
+    EXPECT_TRUE(corrector.calls.empty());
+    EXPECT_FALSE(driver.summary().started);
+  }
+}
+
+TEST_F(run_driver_test, unreadable_fields_stop_the_run_without_a_message_of_its_own) {
+  host_.fieldsReadable = false;
+  driver_.execute();
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(host_.waitCursorShown, 1);
+  expectNoRun();
+}
+
+TEST_F(run_driver_test, equal_folders_are_refused_whatever_their_spelling) {
+  inputFile(L"a.dm");
+  fs::create_directory(fsPath(scratch_.wide() + sep_ + L"sub"));
+  struct Case {
+    const char* what;
+    std::wstring output;
+  };
+  std::vector<Case> cases = {
+      {"with trailing separator", inFolder_ + sep_},
+      {"without trailing separator", inFolder_},
+      {"A-Z in another case", scratch_.wide() + sep_ + L"IN"},
+      {"through '.'", inFolder_ + sep_ + L"." + sep_},
+      {"through '..'", scratch_.wide() + sep_ + L"sub" + sep_ + L".." + sep_ + L"in"},
+  };
+  std::error_code ec;
+  fs::create_directory_symlink(fsPath(inFolder_), fsPath(scratch_.wide() + sep_ + L"link"), ec);
+  if (!ec) cases.push_back({"through a symbolic link", scratch_.wide() + sep_ + L"link"});
+
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    host_.messages.clear();
+    settings_.inputFolder = inFolder_;
+    settings_.outputFolder = c.output;
+    driver_.execute();
+    EXPECT_EQ(host_.messages, std::vector<std::wstring>{kSameFolders});
+    expectNoRun();
+    EXPECT_EQ(testsupport::readBytes(fsPath(in(L"a.dm"))), "x");
+  }
+}
+
+TEST_F(run_driver_test, folders_differing_in_a_full_width_letter_are_not_equal_as_text) {
+  // U+FF21 and U+FF41 are the full-width A and a: only A to Z are compared without case.
+  const std::wstring input = scratch_.wide() + sep_ + L"\uFF21";
+  fs::create_directory(fsPath(input));
+  testsupport::writeBytes(fsPath(input + sep_ + L"a.dm"), "x");
+  settings_.inputFolder = input;
+  settings_.outputFolder = scratch_.wide() + sep_ + L"\uFF41";
+  driver_.execute();
+#ifdef _WIN32
+  // The Windows file system itself takes both names for one folder: refused by its identity.
+  EXPECT_EQ(host_.messages, std::vector<std::wstring>{kSameFolders});
+#else
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(corrector_.calls.size(), 1u);
+#endif
+}
+
+TEST_F(run_driver_test, a_folder_without_dm_files_is_refused) {
+  inputFile(L"notes.dm.txt");
+  inputFile(L"index.dmi", "  07\r\n");
+  fs::create_directory(fsPath(in(L"x.dm")));
+  testsupport::writeBytes(fsPath(in(L"x.dm") + sep_ + L"inner.dm"), "x");
+  for (const std::wstring& folder : {inFolder_, scratch_.wide() + sep_ + L"missing"}) {
+    host_.messages.clear();
+    settings_.inputFolder = folder;
+    driver_.execute();
+    EXPECT_EQ(host_.messages, std::vector<std::wstring>{kNoDmFiles});
+    expectNoRun();
+    EXPECT_FALSE(runtest::isFolder(outFolder_));  // the output folder is created only for a run
+  }
+}
+
+TEST_F(run_driver_test, a_run_stopped_at_its_checks_leaves_an_earlier_run_log_untouched) {
+  testsupport::writeBytes(fsPath(runLog()), "earlier run\r\n");
+  settings_.year = 100;
+  driver_.execute();
+  EXPECT_EQ(host_.messages.size(), 1u);
+  EXPECT_EQ(testsupport::readBytes(fsPath(runLog())), "earlier run\r\n");
+  EXPECT_TRUE(host_.openedLogs.empty());
+}
+
+// ---- The index zone -------------------------------------------------------------------------
+
+TEST_F(run_driver_test, settles_the_fallback_zone_from_the_first_index_file_or_the_zone_list) {
+  enum class Line { None, Bad, Judged };
+  struct IndexFile {
+    const wchar_t* name;
+    const char* bytes;
+  };
+  struct Case {
+    const char* what;
+    std::vector<IndexFile> files;
+    int useFallback;
+    int fallbackIndex;
+    Line line;
+    const wchar_t* lineFile;  // the index file the line names
+    int lineZone;             // the zone the "judged" line shows
+    int runZone;              // the zone set into the model before each file
+  };
+  const Case cases[] = {
+      {"no index file", {}, 0, 8, Line::None, nullptr, 0, 0},
+      {"no index file, zone list entry 8", {}, 1, 8, Line::None, nullptr, 0, 9},
+      {"no index file, no entry selected", {}, 1, -1, Line::None, nullptr, 0, 0},
+      {".dmi before .idx", {{L"a.dmi", "  07 sheet\r\n"}, {L"b.idx", "  09\r\n"}}, 0, 8,
+       Line::Judged, L"a.dmi", 7, 7},
+      {".idx when there is no .dmi", {{L"b.idx", "XY09\r\n"}}, 0, 8, Line::Judged, L"b.idx", 9, 9},
+      {"only the first .dmi is read", {{L"a.dmi", "    \r\n"}, {L"b.dmi", "  03\r\n"}}, 0, 8,
+       Line::Bad, L"a.dmi", 0, 0},
+      {"a bad .dmi does not fall back to .idx", {{L"a.dmi", "ab  \r\n"}, {L"c.idx", "  04\r\n"}},
+       1, 8, Line::Bad, L"a.dmi", 0, 9},
+      {"an index zone beats the zone list", {{L"a.dmi", "  12\r\n"}}, 1, 8, Line::Judged,
+       L"a.dmi", 12, 12},
+      {"zone 45 passes through", {{L"a.dmi", "  45\r\n"}}, 0, 8, Line::Judged, L"a.dmi", 45, 45},
+      // Logged as bad, yet kept as the run's zone without the zone list: the corrector refuses
+      // every file whose sheet number gives no zone, as it does for 0.
+      {"a negative zone is bad", {{L"a.dmi", "ab-3\r\n"}}, 0, 8, Line::Bad, L"a.dmi", 0, -3},
+      {"a negative zone gives way to the list", {{L"a.dmi", "ab-3\r\n"}}, 1, 3, Line::Bad,
+       L"a.dmi", 0, 4},
+      {"an empty index file", {{L"a.dmi", ""}}, 1, 0, Line::Bad, L"a.dmi", 0, 1},
+      {"upper-case extension", {{L"A.DMI", "  02"}}, 0, 8, Line::Judged, L"A.DMI", 2, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    testsupport::ScratchFolder folder;
+    const std::wstring input = folder.wide() + sep_;
+    testsupport::writeBytes(fsPath(input + L"sheet.dm"), "x");
+    for (const IndexFile& f : c.files) testsupport::writeBytes(fsPath(input + f.name), f.bytes);
+
+    settings_.inputFolder = folder.wide();
+    settings_.useFallbackZone = c.useFallback;
+    settings_.fallbackZoneIndex = c.fallbackIndex;
+    model_.zonesSet.clear();
+    driver_.startRun();
+
+    std::wstring line;
+    if (c.line == Line::None) line = noIndexLine();
+    if (c.line == Line::Bad) line = badIndexLine(input + c.lineFile);
+    if (c.line == Line::Judged) line = judgedIndexLine(input + c.lineFile, c.lineZone);
+    EXPECT_EQ(log_.text(), line + input + L"sheet.dm から " + out(L"sheet.dm") + L"\r\n");
+    EXPECT_EQ(model_.zonesSet, (std::vector<int>{c.runZone, corrector_.zoneFromSheet}));
+  }
+}
+
+// ---- The file loop --------------------------------------------------------------------------
+
+TEST_F(run_driver_test, corrects_every_dm_file_in_name_order_into_the_output_folder) {
+  for (const wchar_t* name : {L"c.dm", L"A.dm", L"b.DM"}) inputFile(name);
+  inputFile(L"zone.dmi", "  05\r\n");
+  settings_.outputFolder = outFolder_ + sep_ + L"x" + sep_ + L"y";  // missing levels are created
+  const std::wstring output = settings_.outputFolder + sep_;
+  corrector_.scripts[L"b.DM"] = Script::Refuse;
+  corrector_.scripts[L"c.dm"] = Script::Fail;
+  log_.logLine(L"an earlier run");
+  state_.pointErrorCount = 42;
+
+  driver_.execute();
+
+  EXPECT_TRUE(host_.messages.empty());
+  EXPECT_EQ(settings_.inputFolder, inFolder_ + sep_);
+  EXPECT_EQ(settings_.outputFolder, output);
+  EXPECT_TRUE(runtest::isFolder(output));
+  EXPECT_EQ(state_.pointErrorCount, 0);
+
+  const std::wstring names[] = {L"A.dm", L"b.DM", L"c.dm"};
+  ASSERT_EQ(corrector_.calls.size(), 3u);
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(corrector_.calls[i].input, in(names[i]));
+    EXPECT_EQ(corrector_.calls[i].output, output + names[i]);
+    EXPECT_EQ(corrector_.calls[i].zone, 5);  // set again before every file
+    EXPECT_EQ(corrector_.calls[i].running, 1);
+  }
+  EXPECT_EQ(model_.zonesSet, (std::vector<int>{5, 77, 5, 77, 5, 77}));
+
+  EXPECT_EQ(host_.events, (std::vector<std::wstring>{
+                              L"Begin",
+                              L"SetText [1/3] " + in(L"A.dm") + L" ==> " + output + L"A.dm",
+                              L"SetText [2/3] " + in(L"b.DM") + L" ==> " + output + L"b.DM",
+                              L"SetText [3/3] " + in(L"c.dm") + L" ==> " + output + L"c.dm",
+                              L"End"}));
+  EXPECT_EQ(log_.text(), judgedIndexLine(in(L"zone.dmi"), 5) +
+                             in(L"A.dm") + L" から " + output + L"A.dm\r\n" +
+                             in(L"b.DM") + L" から " + output + L"b.DM\r\n" +
+                             in(L"c.dm") + L" から " + output + L"c.dm\r\n");
+  EXPECT_EQ(state_.running, 0);
+
+  const RunSummary& summary = driver_.summary();
+  EXPECT_TRUE(summary.started);
+  EXPECT_FALSE(summary.cancelled);
+  EXPECT_EQ(summary.corrected, 1);
+  EXPECT_EQ(summary.refused, 1);
+  EXPECT_EQ(summary.failed, 1);
+  EXPECT_EQ(host_.waitCursorShown, 1);
+}
+
+TEST_F(run_driver_test, a_file_named_only_by_its_extension_keeps_its_name) {
+  inputFile(L".dm");
+  driver_.startRun();
+  ASSERT_EQ(corrector_.calls.size(), 1u);
+  EXPECT_EQ(corrector_.calls[0].output, out(L".dm"));
+}
+
+// ---- Cancellation ---------------------------------------------------------------------------
+
+TEST_F(run_driver_test, a_yes_to_the_cancel_question_ends_the_run_after_the_current_file) {
+  for (const wchar_t* name : {L"a.dm", L"b.dm", L"c.dm"}) inputFile(name);
+  corrector_.scripts[L"b.dm"] = Script::ReportFirst;
+  host_.answerYes = true;
+  host_.onReport = [this] { driver_.execute(); };  // the Cancel button, clicked during b.dm
+
+  driver_.execute();
+
+  EXPECT_EQ(host_.questions, std::vector<std::wstring>{L"処理を中止しますか？"});
+  ASSERT_EQ(corrector_.calls.size(), 2u);  // c.dm is not touched
+  const std::wstring expected = noIndexLine() + fileLine(L"a.dm") + fileLine(L"b.dm") +
+                                L"----キャンセル----\r\n中断しました\r\n";
+  EXPECT_EQ(log_.text(), expected);
+  EXPECT_EQ(state_.cancelRequested, 1);
+  EXPECT_EQ(state_.running, 0);
+  EXPECT_EQ(host_.events.back(), L"End");
+  EXPECT_TRUE(driver_.summary().cancelled);
+  EXPECT_EQ(driver_.summary().corrected, 1);
+
+  // The cancelled run's log is written and opened like any other.
+  EXPECT_EQ(host_.openedLogs, std::vector<std::wstring>{runLog()});
+  EXPECT_EQ(testsupport::readBytes(fsPath(runLog())), runLogFileBytes(expected));
+}
+
+TEST_F(run_driver_test, a_no_to_the_cancel_question_leaves_the_run_going) {
+  for (const wchar_t* name : {L"a.dm", L"b.dm", L"c.dm"}) inputFile(name);
+  corrector_.scripts[L"a.dm"] = Script::ReportFirst;
+  host_.answerYes = false;
+  host_.onReport = [this] { driver_.execute(); };
+
+  driver_.execute();
+
+  EXPECT_EQ(host_.questions.size(), 1u);
+  EXPECT_EQ(corrector_.calls.size(), 3u);
+  EXPECT_EQ(log_.text(), noIndexLine() + fileLine(L"a.dm") + fileLine(L"b.dm") + fileLine(L"c.dm"));
+  EXPECT_EQ(state_.cancelRequested, 0);
+  EXPECT_EQ(driver_.summary().corrected, 3);
+}
+
+// ---- The run log file -----------------------------------------------------------------------
+
+TEST_F(run_driver_test, a_completed_run_replaces_the_run_log_file_and_opens_it) {
+  testsupport::writeBytes(fsPath(runLog()), std::string(5000, 'z'));  // an earlier, longer log
+  inputFile(L"a.dm");
+  driver_.execute();
+
+  EXPECT_EQ(host_.openedLogs, std::vector<std::wstring>{runLog()});
+  const std::string bytes = testsupport::readBytes(fsPath(runLog()));
+  EXPECT_EQ(bytes, runLogFileBytes(noIndexLine() + fileLine(L"a.dm")));
+  // Every line ends with exactly one CR LF.
+  ASSERT_GE(bytes.size(), 2u);
+  EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+  for (size_t i = 0; i < bytes.size(); ++i) {
+    if (bytes[i] == '\n') {
+      EXPECT_EQ(bytes[i - 1], '\r');
+    }
+    if (bytes[i] == '\r') {
+      EXPECT_EQ(bytes[i + 1], '\n');
+    }
+  }
+  EXPECT_EQ(bytes.find("\r\r"), std::string::npos);
+}
+
+TEST_F(run_driver_test, a_run_log_that_cannot_be_created_is_reported_and_not_opened) {
+  inputFile(L"a.dm");
+  const std::wstring missing = scratch_.wide() + sep_ + L"no such folder" + sep_;
+  TemporaryFolderRedirect redirect(missing);
+  driver_.execute();
+  EXPECT_EQ(corrector_.calls.size(), 1u);
+  EXPECT_EQ(host_.messages, std::vector<std::wstring>{L"ログファイル " + missing +
+                                                      L"Ostrand.txt を作成できませんでした"});
+  EXPECT_TRUE(host_.openedLogs.empty());
+}
+
+}  // namespace
