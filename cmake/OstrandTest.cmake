@@ -11,12 +11,15 @@ function(ostrand_add_test name)
     set(T_TIMEOUT 120)
   endif()
   set(labels unit)
+  set(serial FALSE)
   if(T_GUI)
     set(labels gui)
+    # GUI cases share the display, the focus and the settings file beside their executable.
+    set(serial TRUE)
   endif()
   gtest_discover_tests(${name}
     DISCOVERY_MODE PRE_TEST
     DISCOVERY_TIMEOUT 60
     NO_PRETTY_VALUES
-    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS ${labels})
+    PROPERTIES TIMEOUT ${T_TIMEOUT} LABELS ${labels} RUN_SERIAL ${serial})
 endfunction()
