@@ -21,8 +21,9 @@ struct DirEntry {
 };
 
 // Lists every entry of `folder` (which may or may not end with a separator), "." and ".." included
-// where the system reports them, in the order the system delivers them. Returns false, with
-// `entries` untouched, when the enumeration cannot start (missing or unreadable folder).
+// where the system reports them, in the order the system delivers them; `entries` is replaced by
+// them. Returns false, with `entries` untouched, when the enumeration cannot start (missing or
+// unreadable folder). A symbolic link to a folder counts as a folder.
 bool listFolder(const std::wstring& folder, std::vector<DirEntry>& entries);
 
 // Creates one folder (not its parents). False when it could not be created (it exists already,
@@ -30,7 +31,8 @@ bool listFolder(const std::wstring& folder, std::vector<DirEntry>& entries);
 bool createFolder(const std::wstring& path);
 
 // True when an entry of exactly this name exists and is a folder, found by a directory search for
-// the path itself: a path that ends with a separator never passes.
+// the path itself: a path that ends with a separator, or holds the wildcards '*' or '?', never
+// passes.
 bool folderEntryExists(const std::wstring& path);
 
 // True when both paths exist and name the same file or folder, whatever their spelling (volume
@@ -62,21 +64,25 @@ bool seekFile(std::FILE* file, std::int64_t offset, int origin);
 
 // ---- Code pages ---------------------------------------------------------------------------
 
-// Wide text -> code page 932 (Shift_JIS, Microsoft's variant). A character the code page lacks
-// becomes its default character '?'. Sets *lossy (when given) if any character was replaced.
+// Wide text -> code page 932 (Shift_JIS, Microsoft's variant), with the bytes of the Windows
+// default conversion on both platforms: a character the code page lacks becomes '?' (one per UTF-16
+// unit, so "??" beyond the BMP), except the few that Windows writes as a look-alike (best fit:
+// U+00A5 YEN SIGN as 0x5C, accented Latin letters without their accents). Sets *lossy (when given)
+// if any character does not read back as itself, look-alikes included.
 std::string toCodePage932(const std::wstring& text, bool* lossy = nullptr);
 
-// Code page 932 bytes -> wide text.
+// Code page 932 bytes -> wide text. An unmapped byte or pair becomes U+30FB, as on Windows.
 std::wstring fromCodePage932(const std::string& bytes);
 
-// Wide text -> the ANSI code page of the user's locale (GetACP on Windows; the locale's own
-// encoding on Linux, UTF-8 in practice). Sets *lossy (when given) if any character could not be
-// represented and was replaced by the default character.
+// Wide text -> the ANSI code page of the user's locale (GetACP on Windows, with its default
+// conversion; UTF-8 on Linux, whatever the locale says). Sets *lossy (when given) if any character
+// does not read back as itself (on Linux only a lone surrogate).
 std::string toAnsiCodePage(const std::wstring& text, bool* lossy = nullptr);
 
 // Multibyte text of the console input code page -> wide text. The first non-zero console code page
 // is remembered for later calls; while the process has no console the ANSI code page is used.
-// On Linux the locale's encoding plays both parts.
+// On Linux: UTF-8; bytes that are not valid UTF-8 are read as code page 932 (text from a Japanese
+// Windows system).
 std::wstring consoleTextToWide(const std::string& bytes);
 
 // Wide text -> the encoding a console front end prints in: the console output code page when
@@ -99,7 +105,11 @@ std::wstring readProfileString(const std::wstring& file, const std::wstring& sec
                                const std::wstring& key, const std::wstring& defaultValue);
 
 // Writes a value (WritePrivateProfileStringW rules: creates the file and section when missing,
-// replaces an existing key in place). False on failure.
+// replaces an existing key in place, drops the value's leading blanks). False on failure, and
+// refused (false, file untouched) for a blank section or key name and for a section, key or value
+// holding CR or LF, which would otherwise add lines of their own to the file.
+// File text: the ANSI code page on Windows (UTF-16 or UTF-8 when the file starts with that byte
+// order mark); UTF-8 on Linux, where a file that is not valid UTF-8 is read as code page 932.
 bool writeProfileString(const std::wstring& file, const std::wstring& section,
                         const std::wstring& key, const std::wstring& value);
 

@@ -12,7 +12,12 @@
 #include "test_support.h"
 
 #ifndef _WIN32
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <cstdlib>
+
+#include "common/wide_text.h"
 #endif
 
 namespace {
@@ -272,6 +277,42 @@ TEST(platform_test, replaceFileAndDeleteFile) {
   EXPECT_EQ(readFile(to), "<missing>");
   EXPECT_FALSE(platform::deleteFile(to));
 }
+
+#ifndef _WIN32
+// A stand-in viewer on PATH records what it was asked to open; the call must not go through a
+// shell (the name holds a quote, a blank and a dollar sign), and the viewer's output is silenced.
+TEST(platform_test, openDocumentStartsXdgOpenWithThePath) {
+  ScratchFolder scratch;
+  const std::string bin = (scratch.path() / "bin").string();
+  const std::string record = (scratch.path() / "opened.txt").string();
+  ASSERT_TRUE(platform::createFolder(utf8ToWide(bin)));
+  const std::string viewer = bin + "/xdg-open";
+  ASSERT_TRUE(writeFile(utf8ToWide(viewer),
+                        "#!/bin/sh\necho noise\nprintf '%s' \"$1\" > '" + record + ".tmp'\nmv '" +
+                            record + ".tmp' '" + record + "'\n"));
+  ASSERT_EQ(::chmod(viewer.c_str(), 0755), 0);
+  const char* oldPath = std::getenv("PATH");
+  const std::string savedPath = oldPath != nullptr ? oldPath : "";
+  ::setenv("PATH", (bin + ":/usr/bin:/bin").c_str(), 1);
+  const std::wstring document = join(scratch.wide(), L"Ostrand 's $HOME.txt");
+  platform::openDocument(document);
+  ::setenv("PATH", savedPath.c_str(), 1);
+  std::string opened;
+  for (int i = 0; i < 100 && (opened = readFile(utf8ToWide(record))) == "<missing>"; ++i) {
+    ::usleep(50000);
+  }
+  EXPECT_EQ(opened, wideToUtf8(document));
+}
+
+TEST(platform_test, openDocumentWithoutXdgOpenDoesNothing) {
+  ScratchFolder scratch;
+  const char* oldPath = std::getenv("PATH");
+  const std::string savedPath = oldPath != nullptr ? oldPath : "";
+  ::setenv("PATH", scratch.path().c_str(), 1);
+  platform::openDocument(join(scratch.wide(), L"x.txt"));
+  ::setenv("PATH", savedPath.c_str(), 1);
+}
+#endif
 
 // ---- Code pages ---------------------------------------------------------------------------
 
