@@ -49,20 +49,22 @@ TEST_F(CorrectPointTest, zero_shifts_give_the_point_back) {
   }
 }
 
+constexpr double kPi = 3.141592653589793;
+
 // One second of latitude or longitude, in metres on the plane: the meridian or the parallel radius
 // of curvature of GRS80 at the point's latitude, times the scale factor 0.9999 (the scale's growth
 // away from the central meridian is below 1e-4 of that within 70 km).
 double secondOfLatitude(double latitude) {
   const double e2 = 0.006694380022900787;
-  const double s = std::sin(latitude * M_PI / 180);
+  const double s = std::sin(latitude * kPi / 180);
   const double w = 1 - e2 * s * s;
-  return 0.9999 * 6378137.0 * (1 - e2) / std::pow(w, 1.5) * M_PI / 180 / 3600;
+  return 0.9999 * 6378137.0 * (1 - e2) / std::pow(w, 1.5) * kPi / 180 / 3600;
 }
 double secondOfLongitude(double latitude) {
   const double e2 = 0.006694380022900787;
-  const double s = std::sin(latitude * M_PI / 180);
-  return 0.9999 * 6378137.0 / std::sqrt(1 - e2 * s * s) * std::cos(latitude * M_PI / 180) *
-         M_PI / 180 / 3600;
+  const double s = std::sin(latitude * kPi / 180);
+  return 0.9999 * 6378137.0 / std::sqrt(1 - e2 * s * s) * std::cos(latitude * kPi / 180) *
+         kPi / 180 / 3600;
 }
 
 TEST_F(CorrectPointTest, a_shift_of_one_second_moves_the_point_by_one_second_of_arc) {
