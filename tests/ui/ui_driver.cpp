@@ -1,0 +1,159 @@
+// Drives the real Ostrand.exe from outside, as a user would, for the end-to-end test:
+// starts it, waits for its dialog, clicks 実行, waits for the run to end (the button reads 実行
+// again and the run log file "Ostrand.txt" exists in the temporary folder), closes the viewer the
+// program opened for the log, copies the log to <log copy>, and ends the program with the
+// dialog's Cancel command. Prints what it did; exits 0 on success, 1 on any failure.
+//   ui_driver <path of Ostrand.exe> <log copy path>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+namespace {
+
+const DWORD kTimeoutMs = 90000;
+
+std::wstring controlText(HWND control) {
+  // One large WM_GETTEXT, with a timeout so that a busy program cannot hang the driver.
+  static wchar_t buffer[4096];
+  buffer[0] = L'\0';
+  DWORD_PTR copied = 0;
+  SendMessageTimeoutW(control, WM_GETTEXT, 4096, reinterpret_cast<LPARAM>(buffer), SMTO_NORMAL,
+                      2000, &copied);
+  return buffer;
+}
+
+struct Search {
+  DWORD processId;
+  const wchar_t* title;
+  HWND found;
+};
+
+BOOL CALLBACK findWindow(HWND window, LPARAM data) {
+  auto* search = reinterpret_cast<Search*>(data);
+  DWORD processId = 0;
+  GetWindowThreadProcessId(window, &processId);
+  if (search->processId != 0 && processId != search->processId) return TRUE;
+  if (!IsWindowVisible(window)) return TRUE;
+  wchar_t title[256] = {};
+  GetWindowTextW(window, title, 256);
+  if (search->title != nullptr && std::wstring(title) != search->title) return TRUE;
+  search->found = window;
+  return FALSE;
+}
+
+HWND topWindow(DWORD processId, const wchar_t* title) {
+  Search search{processId, title, nullptr};
+  EnumWindows(&findWindow, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+bool fail(const char* what) {
+  std::printf("ui_driver: %s\n", what);
+  std::fflush(stdout);
+  return false;
+}
+
+bool fileExists(const std::wstring& path) {
+  return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// Closes every visible top-level window of the viewer the program started for its log.
+void closeViewers(DWORD ownProcess, DWORD programProcess) {
+  for (int round = 0; round < 50; ++round) {
+    bool closed = false;
+    HWND window = GetTopWindow(nullptr);
+    for (; window != nullptr; window = GetWindow(window, GW_HWNDNEXT)) {
+      DWORD processId = 0;
+      GetWindowThreadProcessId(window, &processId);
+      if (processId == ownProcess || processId == programProcess || !IsWindowVisible(window)) continue;
+      wchar_t title[256] = {};
+      GetWindowTextW(window, title, 256);
+      if (std::wstring(title).find(L"Ostrand.txt") != std::wstring::npos) {
+        PostMessageW(window, WM_CLOSE, 0, 0);
+        closed = true;
+      }
+    }
+    if (closed) return;
+    Sleep(100);
+  }
+}
+
+bool drive(const std::wstring& program, const std::wstring& logCopy) {
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  std::wstring runLog = std::wstring(temp) + L"Ostrand.txt";
+  DeleteFileW(runLog.c_str());
+
+  STARTUPINFOW startup = {};
+  startup.cb = sizeof(startup);
+  PROCESS_INFORMATION process = {};
+  std::wstring commandLine = L"\"" + program + L"\"";
+  if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                      nullptr, &startup, &process)) {
+    return fail("Ostrand.exe does not start");
+  }
+  CloseHandle(process.hThread);
+
+  bool ok = false;
+  HWND dialog = nullptr;
+  DWORD start = GetTickCount();
+  while (dialog == nullptr && GetTickCount() - start < kTimeoutMs) {
+    dialog = topWindow(process.dwProcessId, L"Larkspan Ver2");
+    if (topWindow(process.dwProcessId, L"Larkspan2") != nullptr) break;  // a message box
+    Sleep(100);
+  }
+  HWND button = dialog != nullptr ? GetDlgItem(dialog, 3308) : nullptr;
+  if (dialog == nullptr || button == nullptr) {
+    fail("no dialog (or a message box at start)");
+  } else {
+    Sleep(500);
+    std::printf("ui_driver: dialog up, parameter box begins \"%.40ls\"\n",
+                controlText(GetDlgItem(dialog, 3103)).c_str());
+    // Posted, not sent: the click may open a message box, which would block a sent message.
+    PostMessageW(button, BM_CLICK, 0, 0);
+    bool sawRunning = false;
+    bool ended = false;
+    while (GetTickCount() - start < kTimeoutMs) {
+      if (topWindow(process.dwProcessId, L"Larkspan2") != nullptr) {
+        fail("a message box appeared");
+        break;
+      }
+      std::wstring label = controlText(button);
+      if (label == L"キャンセル") sawRunning = true;
+      if (label == L"実行" && fileExists(runLog)) {
+        ended = true;
+        break;
+      }
+      Sleep(50);
+    }
+    std::printf("ui_driver: running look seen: %s\n", sawRunning ? "yes" : "no (run too short)");
+    if (ended) {
+      closeViewers(GetCurrentProcessId(), process.dwProcessId);
+      ok = CopyFileW(runLog.c_str(), logCopy.c_str(), FALSE) != 0;
+      if (!ok) fail("cannot copy the run log file");
+      std::printf("ui_driver: run ended, status line \"%ls\" hidden: %s\n",
+                  controlText(GetDlgItem(dialog, 3751)).c_str(),
+                  IsWindowVisible(GetDlgItem(dialog, 3751)) ? "no" : "yes");
+    } else if (!ok) {
+      fail("the run did not end in time");
+    }
+    PostMessageW(dialog, WM_CLOSE, 0, 0);
+  }
+  if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
+    TerminateProcess(process.hProcess, 1);
+    ok = fail("Ostrand.exe did not end after its Cancel command");
+  }
+  CloseHandle(process.hProcess);
+  return ok;
+}
+
+}  // namespace
+
+int wmain(int argc, wchar_t** argv) {
+  if (argc != 3) {
+    std::printf("usage: ui_driver <Ostrand.exe> <log copy>\n");
+    return 2;
+  }
+  return drive(argv[1], argv[2]) ? 0 : 1;
+}
