@@ -44,6 +44,16 @@ bool sameFolder(const std::wstring& inputFolder, const std::wstring& outputFolde
   return platform::sameFileObject(inputFolder, outputFolder);
 }
 
+// The name and extension of a file found by the scan. On Windows this is splitFileName's name and
+// extension. Linux allows a backslash inside a name, which splitFileName takes for a separator:
+// there "x\b.dm" and "b.dm" would both become the output "b.dm", the second overwriting the
+// first, so the name is cut at the platform's own separator only.
+std::wstring fileNameOf(const std::wstring& path) {
+  const PathParts parts = splitFileName(path);
+  if (platform::folderSeparator() == L'\\') return parts.name + parts.extension;
+  return path.substr(path.find_last_of(platform::folderSeparator()) + 1);
+}
+
 }  // namespace
 
 RunDriver::RunDriver(JobSettings& settings, RunState& state, MessageLog& log, RunModel& model,
@@ -141,8 +151,7 @@ void RunDriver::runJob() {
   for (int i = 0; i < fileCount; ++i) {
     const std::wstring& inputPath = dmFiles[static_cast<size_t>(i)];
     // Every output file lands directly in the output folder under the input file's name.
-    const PathParts parts = splitFileName(inputPath);
-    const std::wstring outputPath = settings_.outputFolder + parts.name + parts.extension;
+    const std::wstring outputPath = settings_.outputFolder + fileNameOf(inputPath);
 
     progress->SetText(formatText(L"[%d/%d] %s ==> %s", i + 1, fileCount, inputPath, outputPath));
     log_.logLine(L"%s から %s", inputPath, outputPath);

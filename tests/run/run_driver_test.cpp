@@ -385,11 +385,17 @@ TEST_F(run_driver_test, corrects_every_dm_file_in_name_order_into_the_output_fol
   EXPECT_EQ(host_.waitCursorShown, 1);
 }
 
-TEST_F(run_driver_test, a_file_named_only_by_its_extension_keeps_its_name) {
-  inputFile(L".dm");
+TEST_F(run_driver_test, every_output_file_keeps_its_input_file_name) {
+  std::vector<std::wstring> names = {L".dm", L"a.b.dm", L"図郭 01.Dm"};
+  // Linux allows a backslash in a name; it must not be taken for a folder separator, or
+  // "x\b.dm" would overwrite the output of "b.dm".
+  if (sep_ == L"/") names.insert(names.end(), {L"b.dm", L"x\\b.dm"});
+  for (const std::wstring& name : names) inputFile(name);
   driver_.startRun();
-  ASSERT_EQ(corrector_.calls.size(), 1u);
-  EXPECT_EQ(corrector_.calls[0].output, out(L".dm"));
+  ASSERT_EQ(corrector_.calls.size(), names.size());
+  for (const FakeCorrector::Call& call : corrector_.calls) {
+    EXPECT_EQ(call.output, out(call.input.substr(inFolder_.size() + 1)));
+  }
 }
 
 // ---- Cancellation ---------------------------------------------------------------------------
