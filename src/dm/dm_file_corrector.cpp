@@ -68,6 +68,7 @@ class OneFile {
         break;
       }
       if (input_.read(record_) == 0) {
+        if (input_.failed()) break;  // a read error, not the end of the file
         // The header (records 1 to 3 and the history) is incomplete.
         if (recordCounter_ <= 3) refuse(kTruncated);
         break;
@@ -81,7 +82,7 @@ class OneFile {
       } else {
         bodyStep();
       }
-      if (refused_ || writeFailed_) break;
+      if (refused_ || writeFailed_ || input_.failed()) break;
       ++recordCounter_;
     }
   }
@@ -104,7 +105,8 @@ class OneFile {
   // A record of the header part must be complete: a short one ends the file inside its header.
   bool complete(const Record& record) {
     if (record.size == input_.recordLength() && record.size >= kRecordFieldWidth) return true;
-    refuse(kTruncated);
+    // A read error is reported as such by the caller; otherwise the file ends in its header.
+    if (!input_.failed()) refuse(kTruncated);
     return false;
   }
 

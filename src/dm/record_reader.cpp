@@ -17,6 +17,7 @@ bool RecordReader::prepare() {
   if (file_ == nullptr) return false;
   char start[kMaxRecordLength];
   const std::size_t count = std::fread(start, 1, sizeof start, file_);
+  if (std::ferror(file_)) return false;
   recordLength_ = detectRecordLength(start, static_cast<int>(count));
   if (!platform::seekFile(file_, 0, SEEK_END)) return false;
   fileSize_ = platform::tellFile(file_);

@@ -66,6 +66,7 @@ TEST_F(DmFileCorrectorTest, correctsAFileByteForByte) {
   coordinates.text(0, "1000   ");
   DmFile in = dmtest::standardHead();
   in.add(dmtest::elementRecord(2, 2, 1, 0, 0)).add(coordinates).add(Line().text(0, "G 1"));
+  writeBytes(folder.path() / "out.dm", "an earlier output, replaced");
 
   ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
 
@@ -472,6 +473,18 @@ TEST_F(DmFileCorrectorTest, missingInput) {
             FileResult::Failed);
   EXPECT_EQ(log.text(), folder.wide(L"missing.dm") + L" 読み出しOpen失敗\r\n");
   EXPECT_FALSE(outputExists());
+}
+
+TEST_F(DmFileCorrectorTest, anInputThatCannotBeReadFails) {
+  // A folder: it either does not open (Windows) or fails at the first read (Linux).
+  std::filesystem::create_directory(folder.path() / "folder.dm");
+  const std::wstring input = folder.wide(L"folder.dm");
+  EXPECT_EQ(corrector.correctDmFile(input, outPath, progress), FileResult::Failed);
+  EXPECT_TRUE(log.text() == input + L" 読み出しOpen失敗\r\n" ||
+              log.text() == input + L" 読み出し失敗\r\n")
+      << testing::PrintToString(log.text());
+  EXPECT_FALSE(outputExists());
+  EXPECT_FALSE(temporaryExists());
 }
 
 TEST_F(DmFileCorrectorTest, outputThatIsTheInputIsRefused) {
