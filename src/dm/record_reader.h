@@ -17,7 +17,8 @@ class RecordReader {
   // Opens the file for reading as bytes. False when it cannot be opened.
   bool open(const std::wstring& path);
   // Finds the record length from the file's first bytes (detectRecordLength) and the file size
-  // in bytes, and returns to the start of the file. False when the file cannot be positioned.
+  // in bytes, and returns to the start of the file. False when the file cannot be read or
+  // positioned.
   bool prepare();
 
   int recordLength() const { return recordLength_; }
