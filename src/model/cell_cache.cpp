@@ -1,9 +1,12 @@
 #include "model/cell_cache.h"
 
-CellCache::CellCache() : keys_(kCapacity), corners_(kCapacity) {}
+CellCache::CellCache() : codes_(kCapacity), keys_(kCapacity), corners_(kCapacity) {}
 
 const CellCorners* CellCache::find(const MeshCell& cell, unsigned loadTag) const {
+  const int code = meshCode(cell);
+  const int* codes = codes_.data();
   for (int i = filled_ - 1; i >= 0; --i) {
+    if (codes[i] != code) continue;
     const Key& key = keys_[i];
     if (key.loadTag == loadTag && key.cell == cell) return &corners_[i];
   }
@@ -12,6 +15,7 @@ const CellCorners* CellCache::find(const MeshCell& cell, unsigned loadTag) const
 
 void CellCache::store(const MeshCell& cell, unsigned loadTag, const CellCorners& corners) {
   if (next_ == kCapacity) next_ = 0;
+  codes_[next_] = meshCode(cell);
   keys_[next_] = Key{cell, loadTag};
   corners_[next_] = corners;
   ++next_;

@@ -35,7 +35,9 @@ class CellCache {
     MeshCell cell;
     unsigned loadTag;
   };
-  // Keys apart from the corners, so that a scan reads only the keys.
+  // The scan reads the mesh codes of the keys, packed apart, and compares a whole key only where
+  // the code matches; keys and corners are kept apart for the same reason.
+  std::vector<int> codes_;
   std::vector<Key> keys_;
   std::vector<CellCorners> corners_;
   int next_ = 0;
