@@ -6,12 +6,15 @@
 #include <string>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <objbase.h>
 
 #include "common/text_format.h"
 #include "dialog_fixture.h"
 #include "run/local_date.h"
 #include "ui/manual.h"
+#include "test_support.h"
 #include "ui/resource.h"
 
 using guitest::BoxAnswerer;
@@ -277,6 +280,84 @@ TEST_F(DialogTest, help_key_opens_the_manual_beside_the_executable) {
   DeleteFileW(ownManual.c_str());
   ASSERT_EQ(ShellRecorder::calls().size(), 2u);
   EXPECT_EQ(ShellRecorder::calls()[1].path, ownManual);
+}
+
+// The folder browser opens on the box's folder; OK puts that folder with a trailing backslash into
+// the box. Only the output folder's browser offers a button for new folders.
+TEST_F(DialogTest, folder_choosers_fill_their_box_with_a_trailing_backslash) {
+  struct Case {
+    int button, box;
+    const wchar_t* caption;
+    size_t buttonCount;  // OK and Cancel, plus the new-folder button for the output folder
+  };
+  const Case cases[] = {
+      {IDC_BROWSE_INPUT, IDC_INPUT_FOLDER, L"入力データフォルダーを指定", 2},
+      {IDC_BROWSE_OUTPUT, IDC_OUTPUT_FOLDER, L"出力フォルダーを指定", 3},
+  };
+  CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+  testsupport::ScratchFolder folder;
+  HWND dialog = openDialog();
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.box);
+    SetDlgItemTextW(dialog, c.box, folder.wide().c_str());
+    BoxAnswerer boxes;
+    SendDlgItemMessageW(dialog, c.button, BM_CLICK, 0, 0);
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    EXPECT_EQ(boxes.seen()[0].owner, dialog);
+    EXPECT_EQ(boxes.seen()[0].buttons.size(), c.buttonCount);
+    EXPECT_THAT(boxes.seen()[0].labels, testing::Contains(std::wstring(c.caption)));
+    EXPECT_EQ(itemText(dialog, c.box), folder.wide() + L"\\");
+  }
+  CoUninitialize();
+}
+
+// A small parameter file: the title line with its identifier, the rest of the header, the column
+// heading, and a few grid points.
+void writeParameterFile(const std::filesystem::path& path) {
+  std::string text = "Test grid for the dialog  Tarnwick for 7\r\n";
+  for (int line = 2; line <= 13; ++line) text += "header line " + std::to_string(line) + "\r\n";
+  text += "\r\n\r\n  MeshCode    dB(sec)    dL(sec)\r\n";
+  for (int code = 53394500; code < 53394505; ++code) {
+    text += std::to_string(code) + "   0.12345   -0.23456   0.00000\r\n";
+  }
+  testsupport::writeBytes(path, text);
+}
+
+// The chooser opens on the remembered file; a file that loads shows its header in the box and
+// becomes the remembered path, one that does not is reported and changes nothing. Neither writes
+// the settings file.
+TEST_F(DialogTest, parameter_chooser_loads_the_chosen_file) {
+  testsupport::ScratchFolder folder;
+  writeParameterFile(folder.path() / "grid.par");
+  testsupport::writeBytes(folder.path() / "broken.par", "not a parameter file\r\n");
+  JobSettings stored;
+  stored.parameterPath = folder.wide(L"grid.par");
+  writeJobSettings(settingsPath(), stored);
+  std::string savedBefore = testsupport::readBytes(settingsPath());
+
+  BoxAnswerer boxes;
+  HWND dialog = openDialog();
+  ASSERT_TRUE(boxes.seen().empty()) << "the remembered file loads at start";
+  std::wstring header = itemText(dialog, IDC_PARAMETER_TEXT);
+  EXPECT_EQ(header.substr(0, 42), L"Test grid for the dialog  Tarnwick for 7\r\n");
+  SetDlgItemTextW(dialog, IDC_PARAMETER_TEXT, L"");
+
+  // OK on the chooser's initial file: the remembered one loads again.
+  SendDlgItemMessageW(dialog, IDC_BROWSE_PARAMETER, BM_CLICK, 0, 0);
+  ASSERT_EQ(boxes.seen().size(), 1u);
+  EXPECT_EQ(boxes.seen()[0].caption, L"補正パラメータファイルの指定");
+  EXPECT_EQ(boxes.seen()[0].owner, dialog);
+  EXPECT_EQ(itemText(dialog, IDC_PARAMETER_TEXT), header);
+
+  // A file that does not load: the message, and the box keeps the header of the last good load.
+  dialog_->job().settings.parameterPath = folder.wide(L"broken.par");
+  SendDlgItemMessageW(dialog, IDC_BROWSE_PARAMETER, BM_CLICK, 0, 0);
+  ASSERT_EQ(boxes.seen().size(), 3u);
+  EXPECT_EQ(boxes.seen()[2].text, L"指定のパラメーターを読み込めませんでした");
+  EXPECT_EQ(boxes.seen()[2].caption, L"Larkspan2");
+  EXPECT_EQ(itemText(dialog, IDC_PARAMETER_TEXT), header);
+
+  EXPECT_EQ(testsupport::readBytes(settingsPath()), savedBefore);
 }
 
 TEST(manual_test, chooses_the_own_pdf_before_ostrand_pdf) {

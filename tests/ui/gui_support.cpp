@@ -72,6 +72,17 @@ void BoxAnswerer::onActivate(HWND window) {
   if (text != nullptr) box.text = windowText(text);
   box.hasYesNo = GetDlgItem(window, IDYES) != nullptr && GetDlgItem(window, IDNO) != nullptr;
   box.icon = boxIcon(window);
+  for (HWND child = GetWindow(window, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    LONG style = GetWindowLongW(child, GWL_STYLE);
+    LONG kind = style & BS_TYPEMASK;
+    // The box itself is not shown yet while it activates: look at the children's own style.
+    bool shown = (style & WS_VISIBLE) != 0;
+    if (className(child) == L"Button" && shown &&
+        (kind == BS_PUSHBUTTON || kind == BS_DEFPUSHBUTTON)) {
+      box.buttons.push_back(windowText(child));
+    }
+    if (className(child) == L"Static" && shown) box.labels.push_back(windowText(child));
+  }
   seen_.push_back(box);
   int answer = box.hasYesNo ? yesNoAnswer_ : IDOK;
   PostMessageW(window, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),

@@ -16,6 +16,8 @@ struct SeenBox {
   HWND owner = nullptr;
   bool hasYesNo = false;
   UINT icon = 0;       // MB_ICONEXCLAMATION, MB_ICONQUESTION, or 0 when not recognised
+  std::vector<std::wstring> buttons;  // texts of the visible push buttons, in window order
+  std::vector<std::wstring> labels;   // texts of the visible static controls, in window order
 };
 
 // While it exists, every message box and owned dialog that becomes active on this thread is
