@@ -31,8 +31,8 @@ bool listFolder(const std::wstring& folder, std::vector<DirEntry>& entries);
 bool createFolder(const std::wstring& path);
 
 // True when an entry of exactly this name exists and is a folder, found by a directory search for
-// the path itself: a path that ends with a separator, or holds the wildcards '*' or '?', never
-// passes.
+// the path itself: a path that ends with a separator never passes, nor on Windows one that holds
+// the wildcards '*' or '?' (on Linux they are ordinary characters of a name).
 bool folderEntryExists(const std::wstring& path);
 
 // True when both paths exist and name the same file or folder, whatever their spelling (volume
