@@ -360,6 +360,17 @@ TEST_F(DialogTest, parameter_chooser_loads_the_chosen_file) {
   EXPECT_EQ(testsupport::readBytes(settingsPath()), savedBefore);
 }
 
+// The manifest among the resources: common controls 6 are bound, and the process is per-monitor
+// DPI aware.
+TEST(resources_test, manifest_brings_common_controls_6_and_per_monitor_dpi_awareness) {
+  ACTCTX_SECTION_KEYED_DATA data = {};
+  data.cbSize = sizeof(data);
+  EXPECT_TRUE(FindActCtxSectionStringW(0, nullptr, ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION,
+                                       L"comctl32.dll", &data));
+  EXPECT_EQ(GetAwarenessFromDpiAwarenessContext(GetThreadDpiAwarenessContext()),
+            DPI_AWARENESS_PER_MONITOR_AWARE);
+}
+
 TEST(manual_test, chooses_the_own_pdf_before_ostrand_pdf) {
   // A folder that does not exist holds neither file: the fallback name is used.
   EXPECT_EQ(manualPathFor(L"Z:\\no\\such\\Tool.exe"), L"Z:\\no\\such\\Ostrand.pdf");
