@@ -282,6 +282,20 @@ TEST_F(DialogTest, help_key_opens_the_manual_beside_the_executable) {
   EXPECT_EQ(ShellRecorder::calls()[1].path, ownManual);
 }
 
+// An empty folder C:\ostrand-browse-<process id>, removed at the end.
+class FolderRightUnderC {
+ public:
+  FolderRightUnderC() : path_(L"C:\\ostrand-browse-" + std::to_wstring(GetCurrentProcessId())) {
+    CreateDirectoryW(path_.c_str(), nullptr);
+  }
+  ~FolderRightUnderC() { RemoveDirectoryW(path_.c_str()); }
+  const std::wstring& wide() const { return path_; }
+  std::wstring leaf() const { return path_.substr(3); }
+
+ private:
+  std::wstring path_;
+};
+
 // The folder browser opens on the box's folder; OK puts that folder with a trailing backslash into
 // the box. Only the output folder's browser offers a button for new folders.
 TEST_F(DialogTest, folder_choosers_fill_their_box_with_a_trailing_backslash) {
@@ -295,12 +309,27 @@ TEST_F(DialogTest, folder_choosers_fill_their_box_with_a_trailing_backslash) {
       {IDC_BROWSE_OUTPUT, IDC_OUTPUT_FOLDER, L"出力フォルダーを指定", 3},
   };
   CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-  testsupport::ScratchFolder folder;
+  // A folder right under the drive: Wine's browser sometimes stops short of a folder inside the
+  // profile's Temp when it walks its tree to the starting folder.
+  FolderRightUnderC folder;
   HWND dialog = openDialog();
   for (const Case& c : cases) {
     SCOPED_TRACE(c.box);
     SetDlgItemTextW(dialog, c.box, folder.wide().c_str());
     BoxAnswerer boxes;
+    // OK once the browser's tree has reached the starting folder.
+    std::wstring leaf = folder.leaf();
+    boxes.answerDialogsWhen([&leaf](HWND browser) {
+      HWND tree = FindWindowExW(browser, nullptr, WC_TREEVIEWW, nullptr);
+      HTREEITEM item = TreeView_GetSelection(tree);
+      wchar_t text[MAX_PATH] = {};
+      TVITEMW data = {};
+      data.mask = TVIF_TEXT;
+      data.hItem = item;
+      data.pszText = text;
+      data.cchTextMax = MAX_PATH;
+      return item != nullptr && TreeView_GetItem(tree, &data) && leaf == text;
+    });
     SendDlgItemMessageW(dialog, c.button, BM_CLICK, 0, 0);
     ASSERT_EQ(boxes.seen().size(), 1u);
     EXPECT_EQ(boxes.seen()[0].owner, dialog);

@@ -44,6 +44,7 @@ BoxAnswerer::BoxAnswerer(int yesNoAnswer) : yesNoAnswer_(yesNoAnswer) {
 }
 
 BoxAnswerer::~BoxAnswerer() {
+  if (pollTimer_ != 0) KillTimer(nullptr, pollTimer_);
   if (hook_ != nullptr) UnhookWindowsHookEx(hook_);
   activeAnswerer = nullptr;
 }
@@ -84,9 +85,31 @@ void BoxAnswerer::onActivate(HWND window) {
     if (className(child) == L"Static" && shown) box.labels.push_back(windowText(child));
   }
   seen_.push_back(box);
-  int answer = box.hasYesNo ? yesNoAnswer_ : IDOK;
-  PostMessageW(window, WM_COMMAND, MAKEWPARAM(answer, BN_CLICKED),
-               reinterpret_cast<LPARAM>(GetDlgItem(window, answer)));
+  bool messageBox = text != nullptr;
+  if (!messageBox && ready_) {
+    waiting_ = window;
+    pollStart_ = GetTickCount();
+    pollTimer_ = SetTimer(nullptr, 0, 50, &BoxAnswerer::pollReady);
+    return;
+  }
+  answer(window, box.hasYesNo ? yesNoAnswer_ : IDOK);
+}
+
+void BoxAnswerer::answer(HWND window, int command) {
+  PostMessageW(window, WM_COMMAND, MAKEWPARAM(command, BN_CLICKED),
+               reinterpret_cast<LPARAM>(GetDlgItem(window, command)));
+}
+
+void CALLBACK BoxAnswerer::pollReady(HWND, UINT, UINT_PTR timer, DWORD) {
+  BoxAnswerer* self = activeAnswerer;
+  if (self == nullptr || self->waiting_ == nullptr) {
+    KillTimer(nullptr, timer);
+    return;
+  }
+  if (!self->ready_(self->waiting_) && GetTickCount() - self->pollStart_ < 10000) return;
+  KillTimer(nullptr, timer);
+  answer(self->waiting_, IDOK);
+  self->waiting_ = nullptr;
 }
 
 ShellRecorder::ShellRecorder() {

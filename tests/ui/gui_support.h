@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -32,14 +33,24 @@ class BoxAnswerer {
 
   const std::vector<SeenBox>& seen() const { return seen_; }
   void setYesNoAnswer(int answer) { yesNoAnswer_ = answer; }
+  // For owned dialogs that are not message boxes: answer only once `ready(dialog)` holds (polled
+  // every 50 ms, at most 10 s), for dialogs that settle after they appear (the folder browser
+  // walks its tree to the starting folder).
+  void answerDialogsWhen(std::function<bool(HWND)> ready) { ready_ = std::move(ready); }
 
  private:
   static LRESULT CALLBACK hookProc(int code, WPARAM wParam, LPARAM lParam);
+  static void CALLBACK pollReady(HWND, UINT, UINT_PTR timer, DWORD);
   void onActivate(HWND window);
+  static void answer(HWND window, int command);
 
   HHOOK hook_ = nullptr;
   int yesNoAnswer_;
   std::vector<SeenBox> seen_;
+  std::function<bool(HWND)> ready_;
+  HWND waiting_ = nullptr;
+  UINT_PTR pollTimer_ = 0;
+  DWORD pollStart_ = 0;
 };
 
 // One call of the shell's "open" verb as the program made it.
