@@ -52,7 +52,6 @@ class OneFile {
   OneFile(const JobSettings& settings, RunState& state, MessageLog& log, CorrectionModel& model,
           RecordReader& input, RecordWriter& output)
       : settings_(settings),
-        state_(state),
         log_(log),
         model_(model),
         input_(input),
@@ -315,7 +314,6 @@ class OneFile {
   }
 
   const JobSettings& settings_;
-  RunState& state_;
   MessageLog& log_;
   CorrectionModel& model_;
   RecordReader& input_;
