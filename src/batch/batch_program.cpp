@@ -83,7 +83,7 @@ int runBatchProgram(const std::vector<std::wstring>& args) {
   driver.startRun();
 
   const RunSummary& summary = driver.summary();
-  if (!summary.started) return kExitRefused;  // the refusal is on stderr; no log
+  if (host.refused() || !summary.started) return kExitRefused;  // the refusal is on stderr; no log
 
   const std::string logBytes = platform::toConsoleText(job->log.text(), stdout);
   writeBytes(stdout, logBytes);
