@@ -82,7 +82,7 @@ INT_PTR CALLBACK COstrandDlg::DialogProc(HWND window, UINT message, WPARAM wPara
   return result;
 }
 
-INT_PTR COstrandDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR COstrandDlg::handleMessage(UINT message, WPARAM wParam, LPARAM) {
   switch (message) {
     case WM_INITDIALOG:
       return OnInitDialog();
@@ -107,7 +107,6 @@ INT_PTR COstrandDlg::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return FALSE;
     default:
-      (void)lParam;
       return FALSE;
   }
 }
