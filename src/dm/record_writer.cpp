@@ -20,7 +20,7 @@ bool FileRecordWriter::write(const char* bytes, std::size_t count) {
 
 bool FileRecordWriter::close() {
   if (file_ == nullptr) return false;
-  const bool flushed = std::fflush(file_) == 0 && std::ferror(file_) == 0;
+  const bool flushed = std::ferror(file_) == 0 && platform::flushToDisk(file_);
   const bool closed = std::fclose(file_) == 0;
   file_ = nullptr;
   return flushed && closed;

@@ -106,6 +106,13 @@ int CorrectionModel::shiftGeodetic(double longitude, double latitude, double& ne
     newLatitude = latitude;
     return 0;
   }
+  // A grid value that is not a number ("nan", "inf" read by the atof rules) cannot move a point:
+  // such a cell counts as one that cannot be interpolated, so the point is reported, not ruined.
+  if (!std::isfinite(longitudeShift) || !std::isfinite(latitudeShift)) {
+    newLongitude = longitude;
+    newLatitude = latitude;
+    return 0;
+  }
   newLongitude = longitude + longitudeShift;
   newLatitude = latitude + latitudeShift;
   return 1;

@@ -58,6 +58,11 @@ std::wstring executablePath();
 // not denied. nullptr on failure.
 std::FILE* openFile(const std::wstring& path, const char* mode);
 
+// Flushes a stdio file's buffers and asks the system to put its data on the disk (fsync on Linux,
+// _commit on Windows), so that a file renamed into place afterwards survives a power cut with its
+// contents. False on failure.
+bool flushToDisk(std::FILE* file);
+
 // 64-bit position and seek for a stdio file.
 std::int64_t tellFile(std::FILE* file);
 bool seekFile(std::FILE* file, std::int64_t offset, int origin);

@@ -3,8 +3,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 #include "model/correction_model.h"
+#include "model/mesh_cell.h"
 #include "model_fixture.h"
 #include "test_support.h"
 
@@ -126,6 +128,44 @@ TEST_F(CorrectPointTest, a_missing_corner_fails_even_beside_a_grid_point_the_sto
   EXPECT_EQ(model.correctPoint(plane.east, plane.north, y, x), 0);
   EXPECT_EQ(y, plane.east);
   EXPECT_EQ(x, plane.north);
+}
+
+}  // namespace
+
+namespace {
+
+// A grid value "nan" or "inf" reads as a non-finite shift by the atof rules; the points of the
+// cells it touches are reported as not corrected instead of being written as garbage.
+TEST(CorrectPointNonFiniteTest, a_cell_with_a_non_finite_shift_leaves_the_point_unchanged) {
+  testsupport::ScratchFolder scratch;
+  const double longitude = 139.8135, latitude = 35.926;
+  const int badCode = cellOf(longitude, latitude).meshCode;  // the point's own south-west corner
+  for (const char* value : {"nan", "inf", "-inf"}) {
+    std::vector<std::string> grid;
+    for (int code : modeltest::firstLevelMeshCodes(5339)) {
+      std::string line = gridLine(code, 0.5, -0.25);
+      if (code == badCode) {
+        line = std::to_string(code) + std::string(10 - std::strlen(value), ' ') + value;
+      }
+      grid.push_back(line);
+    }
+    CorrectionModel model;
+    const std::wstring path = scratch.wide(L"grid.par");
+    testsupport::writeBytes(path, parameterFile(grid));
+    std::wstring header;
+    ASSERT_GT(model.readParameterFile(path, header), 0u);
+    model.setZone(9);
+    double newLongitude = 0, newLatitude = 0;
+    ASSERT_EQ(model.shiftGeodetic(longitude, latitude, newLongitude, newLatitude), 0) << value;
+    EXPECT_EQ(newLongitude, longitude);
+    EXPECT_EQ(newLatitude, latitude);
+    CoordPoint plane;
+    ASSERT_EQ(model.projectionTable().geodeticToPlane(9, 1, CoordPoint{longitude, latitude, 0}, plane), 1);
+    double y = 1, x = 1;
+    EXPECT_EQ(model.correctPoint(plane.east, plane.north, y, x), 0) << value;
+    EXPECT_EQ(y, plane.east);
+    EXPECT_EQ(x, plane.north);
+  }
 }
 
 }  // namespace

@@ -126,6 +126,10 @@ std::FILE* openFile(const std::wstring& path, const char* mode) {
   return std::fopen(toUtf8Path(path).c_str(), mode);
 }
 
+bool flushToDisk(std::FILE* file) {
+  return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
+}
+
 std::int64_t tellFile(std::FILE* file) { return static_cast<std::int64_t>(::ftello(file)); }
 
 bool seekFile(std::FILE* file, std::int64_t offset, int origin) {

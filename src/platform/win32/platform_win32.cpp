@@ -193,6 +193,10 @@ std::FILE* openFile(const std::wstring& path, const char* mode) {
   return _wfsopen(path.c_str(), wideMode.c_str(), _SH_DENYNO);
 }
 
+bool flushToDisk(std::FILE* file) {
+  return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
+}
+
 std::int64_t tellFile(std::FILE* file) { return _ftelli64(file); }
 
 bool seekFile(std::FILE* file, std::int64_t offset, int origin) {
