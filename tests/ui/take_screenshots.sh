@@ -15,11 +15,6 @@ python3 "$root/examples/dm_sample.py" "$work/sample" >/dev/null
 export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 "$root/scripts/wine-prefix" "$WINEPREFIX"
-# The caption buttons are drawn with Marlett; without it in the prefix they read "0 1 r".
-if [ -f /usr/share/wine/fonts/marlett.ttf ]; then
-  mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
-  cp -n /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
-fi
 
 # The sample appears to the program as drive D: (paths as a user would have them); the mapping
 # is removed again at the end.
