@@ -433,6 +433,23 @@ TEST_F(DmFileCorrectorTest, cancellation) {
   EXPECT_EQ(log.text(), L"");
 }
 
+TEST_F(DmFileCorrectorTest, fileSizeBeyond4GiBReachesTheProgressWhole) {
+  // A valid head followed by a sparse hole: the file takes no space, yet its size needs 64 bits.
+  // Cancelled at the first report, before any record is read.
+  const std::string head = dmtest::standardHead().bytes();
+  writeBytes(folder.path() / "in.dm", head);
+  const std::int64_t size = (std::int64_t{5} << 30) + static_cast<std::int64_t>(head.size());
+  std::error_code ec;
+  std::filesystem::resize_file(folder.path() / "in.dm", static_cast<std::uintmax_t>(size), ec);
+  if (ec) GTEST_SKIP() << "no file of 5 GiB can be made here: " << ec.message();
+  progress.cancelAtCall = 1;
+  EXPECT_EQ(corrector.correctDmFile(inPath, outPath, progress), FileResult::Cancelled);
+  ASSERT_EQ(progress.positions.size(), 1u);
+  EXPECT_EQ(progress.positions[0], std::make_pair(std::int64_t{0}, size));
+  EXPECT_FALSE(outputExists());
+  EXPECT_FALSE(temporaryExists());
+}
+
 TEST_F(DmFileCorrectorTest, failedWritesLeaveNoOutput) {
   DmFile in = dmtest::standardHead();
   for (int i = 0; i < 40; ++i) in.add(Line().text(0, "G"));
