@@ -9,6 +9,10 @@
 
 #ifdef _WIN32
 #include <windows.h>
+#include <winioctl.h>
+
+#include <cstring>
+#include <iostream>
 #endif
 
 #include "platform/platform.h"
@@ -108,6 +112,18 @@ class run_driver_test : public testing::Test {
   }
   std::wstring fileLine(const std::wstring& name) const {
     return in(name) + L" から " + out(name) + L"\r\n";
+  }
+
+  // Execute with these folders shows the equal-folders refusal and nothing else happens; the
+  // input file a.dm is unchanged.
+  void expectRefusedAsSameFolder(const std::wstring& input, const std::wstring& output) {
+    host_.messages.clear();
+    settings_.inputFolder = input;
+    settings_.outputFolder = output;
+    driver_.execute();
+    EXPECT_EQ(host_.messages, std::vector<std::wstring>{kSameFolders});
+    expectNoRun();
+    EXPECT_EQ(testsupport::readBytes(fsPath(input + sep_ + L"a.dm")), "x");
   }
 
   // Nothing of a run happened: no log, no file handed to the corrector, no run log file.
@@ -247,6 +263,137 @@ TEST_F(run_driver_test, folders_differing_in_a_full_width_letter_are_not_equal_a
   EXPECT_EQ(corrector_.calls.size(), 1u);
 #endif
 }
+
+#ifdef _WIN32
+
+// Windows has more names for one folder than its text shows: the 8.3 short name, the \\?\ and
+// \\.\ prefixes, '/' between folders, a trailing dot that the system drops.
+TEST_F(run_driver_test, equal_folders_are_refused_through_windows_spellings) {
+  const std::wstring input = scratch_.wide() + L"\\input folder with a long name";
+  fs::create_directory(fsPath(input));
+  testsupport::writeBytes(fsPath(input + L"\\a.dm"), "x");
+  wchar_t shortName[MAX_PATH];
+  const DWORD n = GetShortPathNameW(input.c_str(), shortName, MAX_PATH);
+  ASSERT_TRUE(n > 0 && n < MAX_PATH) << GetLastError();
+  ASSERT_NE(std::wstring(shortName), input) << "the system generated no 8.3 short name";
+  std::wstring slashes = input;
+  for (wchar_t& c : slashes) c = c == L'\\' ? L'/' : c;
+
+  const struct {
+    const char* what;
+    std::wstring output;
+  } cases[] = {
+      {"8.3 short name", shortName},
+      {"8.3 short name with a trailing backslash", std::wstring(shortName) + L"\\"},
+      {"\\\\?\\ prefix", L"\\\\?\\" + input},
+      {"\\\\.\\ prefix", L"\\\\.\\" + input},
+      {"'/' between folders", slashes},
+      {"trailing dot", input + L"."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    expectRefusedAsSameFolder(input, c.output);
+    // The other way round: the input folder under the other name.
+    expectRefusedAsSameFolder(c.output, input);
+  }
+}
+
+namespace {
+
+// A junction (a mount-point reparse point) at `link`, an existing empty folder, to `target`.
+// Empty when made, else why not.
+std::string makeJunction(const std::wstring& link, const std::wstring& target) {
+  HANDLE handle = CreateFileW(link.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    return "the folder for the junction cannot be opened (error " +
+           std::to_string(GetLastError()) + ")";
+  }
+  // The mount-point layout of REPARSE_DATA_BUFFER: tag, data length, reserved, then the offsets
+  // and lengths (bytes) of the substitute and print names and the names themselves.
+  const std::wstring substitute = L"\\??\\" + target;
+  const WORD substituteBytes = static_cast<WORD>(substitute.size() * sizeof(wchar_t));
+  std::vector<char> buffer(16 + substituteBytes + 2 * sizeof(wchar_t), 0);
+  const WORD dataLength = static_cast<WORD>(buffer.size() - 8);
+  const DWORD tag = IO_REPARSE_TAG_MOUNT_POINT;
+  const WORD fields[6] = {dataLength, 0, 0, substituteBytes,
+                          static_cast<WORD>(substituteBytes + sizeof(wchar_t)), 0};
+  std::memcpy(&buffer[0], &tag, 4);
+  std::memcpy(&buffer[4], fields, sizeof fields);
+  std::memcpy(&buffer[16], substitute.data(), substituteBytes);
+  DWORD returned = 0;
+  const BOOL ok = DeviceIoControl(handle, FSCTL_SET_REPARSE_POINT, buffer.data(),
+                                  static_cast<DWORD>(buffer.size()), nullptr, 0, &returned, nullptr);
+  const DWORD error = GetLastError();
+  CloseHandle(handle);
+  if (!ok) return "FSCTL_SET_REPARSE_POINT fails (error " + std::to_string(error) + ")";
+  return "";
+}
+
+// A directory symbolic link at `link` to `target`. Empty when made, else why not.
+std::string makeDirectoryLink(const std::wstring& link, const std::wstring& target) {
+  const DWORD allowUnprivileged = 0x2;  // SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE
+  if (!CreateSymbolicLinkW(link.c_str(), target.c_str(),
+                           SYMBOLIC_LINK_FLAG_DIRECTORY | allowUnprivileged)) {
+    return "CreateSymbolicLinkW fails (error " + std::to_string(GetLastError()) + ")";
+  }
+  // Some systems report success without making the link.
+  if (GetFileAttributesW(link.c_str()) == INVALID_FILE_ATTRIBUTES) {
+    return "CreateSymbolicLinkW reports success but makes no link";
+  }
+  return "";
+}
+
+}  // namespace
+
+// A junction, a directory symbolic link and the administrative share name of the input folder
+// lead to the same folder: refused. Each is tried only where the system can make or reach it.
+TEST_F(run_driver_test, equal_folders_are_refused_through_junctions_links_and_shares) {
+  inputFile(L"a.dm");
+  std::string missing;
+  int tried = 0;
+
+  const std::wstring junction = scratch_.wide() + L"\\junction";
+  fs::create_directory(fsPath(junction));
+  const std::string noJunction = makeJunction(junction, inFolder_);
+  if (noJunction.empty()) {
+    SCOPED_TRACE("junction");
+    expectRefusedAsSameFolder(inFolder_, junction);
+    ++tried;
+  } else {
+    missing += "junction: " + noJunction + "; ";
+  }
+
+  const std::wstring link = scratch_.wide() + L"\\link";
+  const std::string noLink = makeDirectoryLink(link, inFolder_);
+  if (noLink.empty()) {
+    SCOPED_TRACE("directory symbolic link");
+    expectRefusedAsSameFolder(inFolder_, link);
+    ++tried;
+  } else {
+    missing += "directory link: " + noLink + "; ";
+  }
+
+  // \\localhost\C$\... for C:\...
+  const std::wstring share = L"\\\\localhost\\" + inFolder_.substr(0, 1) + L"$" + inFolder_.substr(2);
+  if (inFolder_.size() > 2 && inFolder_[1] == L':' &&
+      GetFileAttributesW(share.c_str()) != INVALID_FILE_ATTRIBUTES) {
+    SCOPED_TRACE("administrative share");
+    expectRefusedAsSameFolder(inFolder_, share);
+    ++tried;
+  } else {
+    missing += "administrative share: not reachable (error " + std::to_string(GetLastError()) +
+               "); ";
+  }
+
+  // Junctions and links are removed before the scratch folder, so that no target is emptied
+  // through them.
+  RemoveDirectoryW(junction.c_str());
+  RemoveDirectoryW(link.c_str());
+  if (tried == 0) GTEST_SKIP() << "this system can make none of them: " << missing;
+  if (!missing.empty()) std::cout << "not tried here: " << missing << "\n";
+}
+#endif
 
 TEST_F(run_driver_test, a_folder_without_dm_files_is_refused) {
   inputFile(L"notes.dm.txt");
