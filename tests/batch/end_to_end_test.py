@@ -174,6 +174,7 @@ def case_settings_file_and_zone(program, scratch, check):
     """A settings file with the fallback zone ticked: the file without a zone is corrected too;
     the flags override the file's values; the settings file is not written."""
     sample = Sample(scratch)
+    before = folder_hash(sample.input)
     elsewhere = os.path.join(scratch, "not-used")
     settings = os.path.join(scratch, "job.ini")
     lines = ["[OstrandDlg]", f"In={program.arg_path(sample.input)}",
@@ -197,11 +198,13 @@ def case_settings_file_and_zone(program, scratch, check):
         records = f.read().split(b"\r\n")
     history = [rec for rec in records if rec[0:4] == b"%02d12" % YEAR]
     check(len(history) == 1, "the history entry lacks the year of the flag and the settings' month")
+    check.equal(folder_hash(sample.input), before, "input folder hash")
 
 
 def case_usage_errors(program, scratch, check):
     """Wrong usage: exit 2, the usage text on stderr, nothing on stdout, nothing written."""
     sample = Sample(scratch)
+    before = folder_hash(sample.input)
     cases = [
         ["--year", "x"],
         ["--month", "5月"],
@@ -216,11 +219,13 @@ def case_usage_errors(program, scratch, check):
         check("usage: ostrand-batch" in program.decode(r.stderr), f"no usage text for {extra}")
         check.equal(r.stdout, b"", f"stdout of {extra}")
         check(not os.path.exists(sample.output), f"output folder created for {extra}")
+    check.equal(folder_hash(sample.input), before, "input folder hash")
 
 
 def case_parameter_load_fails(program, scratch, check):
     """A parameter file that does not load: exit 1 and the dialog's message."""
     sample = Sample(scratch)
+    before = folder_hash(sample.input)
     bad = os.path.join(scratch, "bad.par")
     with open(bad, "wb") as f:
         f.write(b"a title line without the keyword\r\n" * 20)
@@ -232,11 +237,13 @@ def case_parameter_load_fails(program, scratch, check):
               f"message for {os.path.basename(par)}: {program.decode(r.stderr)!r}")
         check.equal(r.stdout, b"", "stdout")
         check(not os.path.exists(sample.output), "output folder created")
+    check.equal(folder_hash(sample.input), before, "input folder hash")
 
 
 def case_refused_before_the_run(program, scratch, check):
     """The run's own checks: exit 1, the message on stderr, no log on stdout or in --log."""
     sample = Sample(scratch)
+    before = folder_hash(sample.input)
     empty = os.path.join(scratch, "empty")
     os.mkdir(empty)
     log_file = os.path.join(scratch, "refused.log")
@@ -263,6 +270,7 @@ def case_refused_before_the_run(program, scratch, check):
     check("補正パラメーターが読み込まれていません" in program.decode(r.stderr),
           "message without parameters")
     check(not os.path.exists(sample.output), "output folder created by a refused run")
+    check.equal(folder_hash(sample.input), before, "input folder hash")
 
 
 def case_interrupt(program, scratch, check):
@@ -297,6 +305,7 @@ def case_native_and_windows_agree(program, native, scratch, check):
     """The same sample through both programs: identical output files, identical logs once the
     paths are masked."""
     sample = Sample(scratch)
+    before = folder_hash(sample.input)
     out_native = os.path.join(scratch, "out-native")
     out_windows = os.path.join(scratch, "out-windows")
     rn = native.run(sample.args(native, output=out_native))
@@ -324,6 +333,7 @@ def case_native_and_windows_agree(program, native, scratch, check):
     for i, (a, b) in enumerate(zip(ln, lw)):
         check(a == b, f"log line {i + 1}: native {a!r}, Windows {b!r}")
     check.equal(len(lw), len(ln), "number of log lines")
+    check.equal(folder_hash(sample.input), before, "input folder hash")
 
 
 def main():

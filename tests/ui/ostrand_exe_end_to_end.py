@@ -14,6 +14,7 @@ settings file it started from back unchanged. Prints PASS or FAIL; exits 0 when 
 
 import argparse
 import filecmp
+import hashlib
 import os
 import shutil
 import subprocess
@@ -31,6 +32,16 @@ ORGANISATION = "株式会社見本測量"
 
 def wine_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def folder_hash(folder):
+    """sha256 over every file's name and bytes, in name order."""
+    h = hashlib.sha256()
+    for name in sorted(os.listdir(folder)):
+        h.update(name.encode("utf-8") + b"\0")
+        with open(os.path.join(folder, name), "rb") as f:
+            h.update(f.read())
+    return h.hexdigest()
 
 
 def write_settings(path, values):
@@ -51,6 +62,7 @@ def main():
         sample = os.path.join(work, "sample")
         subprocess.run([sys.executable, dm_sample.__file__, sample], check=True,
                        capture_output=True)
+        input_hash = folder_hash(os.path.join(sample, "in"))
         app = os.path.join(work, "app")
         os.makedirs(app)
         program = os.path.join(app, "Ostrand.exe")
@@ -72,6 +84,8 @@ def main():
         failures = []
         if driven.returncode != 0:
             failures.append(f"ui_driver exited {driven.returncode}")
+        if folder_hash(os.path.join(sample, "in")) != input_hash:
+            failures.append("the desktop program's run changed the input folder")
         gui_out = os.path.join(work, "out-gui")
         if os.path.isdir(out):
             os.rename(out, gui_out)
@@ -89,6 +103,8 @@ def main():
             capture_output=True, timeout=300)
         if batch.returncode not in (0, 4):
             failures.append(f"ostrand-batch exited {batch.returncode}")
+        if folder_hash(os.path.join(sample, "in")) != input_hash:
+            failures.append("the batch program's run changed the input folder")
 
         if not failures:
             gui_files, batch_files = sorted(os.listdir(gui_out)), sorted(os.listdir(out))
