@@ -291,6 +291,30 @@ def case_bad_files_among_good_ones(program, scratch, check):
     check.equal(folder_hash(sample.input), before, "input folder hash")
 
 
+def case_output_name_taken_by_a_folder(program, scratch, check):
+    """A folder holds the output name of a good file: the finished copy cannot be renamed onto
+    it, so that file fails with "書き込み失敗", leaves no temporary file and the folder as it
+    was; the run goes on, exit 4."""
+    sample = Sample(scratch)
+    before = folder_hash(sample.input)
+    taken = "a02_ld36.dm"
+    os.makedirs(os.path.join(sample.output, taken))
+    with open(os.path.join(sample.output, taken, "inside.txt"), "wb") as f:
+        f.write(EARLIER)
+    r = program.run(sample.args(program))
+    out = program.log_path(sample.output)
+    check.equal(r.returncode, 4, "exit status")
+    check.equal(log_lines(check, program, r.stdout), expected_lines(
+        program, sample, sample.output,
+        lambda name: sample_outcome(sample, name) + [WRITE_FAILED.format(out + name)]
+        if name == taken else sample_outcome(sample, name)), "log lines")
+    check.equal(sorted(os.listdir(sample.output)), corrected_names(sample), "output folder")
+    check.equal(os.listdir(os.path.join(sample.output, taken)), ["inside.txt"], "the folder")
+    check("3 corrected, 4 refused, 1 failed" in program.decode(r.stderr),
+          f"summary line {program.decode(r.stderr)!r}")
+    check.equal(folder_hash(sample.input), before, "input folder hash")
+
+
 # ---- Long paths ----------------------------------------------------------------------------------
 
 def nested(root, total):
@@ -351,7 +375,7 @@ def main():
     program = Program(options.program, options.emulator)
     cases = [case_output_folder_cannot_be_written, case_output_file_system_fills_up,
              case_killed_mid_file, case_same_folder_through_a_symbolic_link,
-             case_bad_files_among_good_ones, case_long_paths]
+             case_bad_files_among_good_ones, case_output_name_taken_by_a_folder, case_long_paths]
     failed = 0
     for case in cases:
         name = case.__name__[len("case_"):]
