@@ -3,6 +3,7 @@
 #include <climits>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string_view>
 
 #include "common/field.h"
@@ -25,7 +26,8 @@ constexpr size_t kMaxPiece = kLineBufferSize - 1;
 // Splits a file into the pieces the line buffer delivers, reading it in large blocks.
 class LinePieceReader {
  public:
-  explicit LinePieceReader(std::FILE* file) : file_(file), buffer_(kBlockSize) {}
+  // The block buffer is left uninitialised: only bytes read from the file are ever looked at.
+  explicit LinePieceReader(std::FILE* file) : file_(file), buffer_(new char[kBlockSize]) {}
 
   // The next piece, without its line end; the view stays valid until the next call. False at the
   // end of the file (a file that ends in a line end has no empty piece after it).
@@ -33,7 +35,7 @@ class LinePieceReader {
     fill();
     const size_t available = end_ - pos_;
     if (available == 0) return false;
-    const char* start = buffer_.data() + pos_;
+    const char* start = buffer_.get() + pos_;
     // A LF within the first 2000 bytes can end this piece (the 2000th only after a CR).
     const size_t window = available < kMaxPiece + 1 ? available : kMaxPiece + 1;
     const void* found = std::memchr(start, '\n', window);
@@ -55,24 +57,24 @@ class LinePieceReader {
   }
 
  private:
-  static constexpr size_t kBlockSize = 1 << 20;
+  static constexpr size_t kBlockSize = 1 << 16;
 
   // Keeps at least one piece and its line end (2001 bytes) buffered unless the file ends first.
   void fill() {
     if (atEnd_ || end_ - pos_ > kMaxPiece + 1) return;
     const size_t rest = end_ - pos_;
-    std::memmove(buffer_.data(), buffer_.data() + pos_, rest);
+    std::memmove(buffer_.get(), buffer_.get() + pos_, rest);
     pos_ = 0;
     end_ = rest;
-    while (!atEnd_ && end_ < buffer_.size()) {
-      const size_t got = std::fread(buffer_.data() + end_, 1, buffer_.size() - end_, file_);
+    while (!atEnd_ && end_ < kBlockSize) {
+      const size_t got = std::fread(buffer_.get() + end_, 1, kBlockSize - end_, file_);
       end_ += got;
       if (got == 0) atEnd_ = true;
     }
   }
 
   std::FILE* file_;
-  std::vector<char> buffer_;
+  std::unique_ptr<char[]> buffer_;
   size_t pos_ = 0;
   size_t end_ = 0;
   bool atEnd_ = false;
