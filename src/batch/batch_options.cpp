@@ -6,12 +6,12 @@ namespace {
 
 enum class ValueKind { Text, Integer };
 
-struct OptionSpec {
+struct ValueOption {
   const wchar_t* name;
   ValueKind kind;
 };
 
-const OptionSpec kValueOptions[] = {
+const ValueOption kValueOptions[] = {
     {L"--settings", ValueKind::Text}, {L"--in", ValueKind::Text},
     {L"--out", ValueKind::Text},      {L"--par", ValueKind::Text},
     {L"--year", ValueKind::Integer},  {L"--month", ValueKind::Integer},
@@ -19,9 +19,9 @@ const OptionSpec kValueOptions[] = {
     {L"--zone", ValueKind::Integer},  {L"--log", ValueKind::Text},
 };
 
-const OptionSpec* findValueOption(const std::wstring& name) {
-  for (const OptionSpec& spec : kValueOptions) {
-    if (name == spec.name) return &spec;
+const ValueOption* findValueOption(const std::wstring& name) {
+  for (const ValueOption& option : kValueOptions) {
+    if (name == option.name) return &option;
   }
   return nullptr;
 }
@@ -84,8 +84,8 @@ ParseResult parseBatchArguments(const std::vector<std::wstring>& args, BatchOpti
       value = arg.substr(equals + 1);
       hasValue = true;
     }
-    const OptionSpec* spec = findValueOption(name);
-    if (spec == nullptr) {
+    const ValueOption* option = findValueOption(name);
+    if (option == nullptr) {
       error = arg.rfind(L"-", 0) == 0 ? L"unknown option " + arg : L"unexpected argument " + arg;
       return ParseResult::UsageError;
     }
@@ -97,7 +97,7 @@ ParseResult parseBatchArguments(const std::vector<std::wstring>& args, BatchOpti
       value = args[++i];
     }
     int number = 0;
-    if (spec->kind == ValueKind::Integer && !parseWholeInteger(value, number)) {
+    if (option->kind == ValueKind::Integer && !parseWholeInteger(value, number)) {
       error = name + L" needs an integer, not \"" + value + L"\"";
       return ParseResult::UsageError;
     }

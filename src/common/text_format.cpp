@@ -15,7 +15,7 @@ FormatArg::FormatArg(const char* text)
 
 namespace {
 
-struct Spec {
+struct FieldFormat {
   bool leftAlign = false;
   bool zeroPad = false;
   bool plusSign = false;
@@ -80,21 +80,21 @@ void pad(std::basic_string<Char>& out, size_t count, Char fill) {
 }
 
 template <class Char>
-void appendNumber(std::basic_string<Char>& out, const Spec& spec, const Rendered& r,
+void appendNumber(std::basic_string<Char>& out, const FieldFormat& field, const Rendered& r,
                   bool zeroPadAllowed) {
   std::string sign;
   if (r.negative) sign = "-";
-  else if (spec.plusSign) sign = "+";
-  else if (spec.spaceSign) sign = " ";
+  else if (field.plusSign) sign = "+";
+  else if (field.spaceSign) sign = " ";
   const size_t length = sign.size() + r.body.size();
-  const size_t fill = spec.width > 0 && static_cast<size_t>(spec.width) > length
-                          ? static_cast<size_t>(spec.width) - length
+  const size_t fill = field.width > 0 && static_cast<size_t>(field.width) > length
+                          ? static_cast<size_t>(field.width) - length
                           : 0;
-  if (spec.leftAlign) {
+  if (field.leftAlign) {
     appendAscii(out, sign);
     appendAscii(out, r.body);
     pad(out, fill, static_cast<Char>(' '));
-  } else if (spec.zeroPad && zeroPadAllowed && r.finite) {
+  } else if (field.zeroPad && zeroPadAllowed && r.finite) {
     appendAscii(out, sign);
     pad(out, fill, static_cast<Char>('0'));
     appendAscii(out, r.body);
@@ -106,16 +106,16 @@ void appendNumber(std::basic_string<Char>& out, const Spec& spec, const Rendered
 }
 
 template <class Char>
-void appendText(std::basic_string<Char>& out, const Spec& spec, const Char* text, size_t length) {
-  if (spec.precision >= 0 && static_cast<size_t>(spec.precision) < length) {
-    length = static_cast<size_t>(spec.precision);
+void appendText(std::basic_string<Char>& out, const FieldFormat& field, const Char* text, size_t length) {
+  if (field.precision >= 0 && static_cast<size_t>(field.precision) < length) {
+    length = static_cast<size_t>(field.precision);
   }
-  const size_t fill = spec.width > 0 && static_cast<size_t>(spec.width) > length
-                          ? static_cast<size_t>(spec.width) - length
+  const size_t fill = field.width > 0 && static_cast<size_t>(field.width) > length
+                          ? static_cast<size_t>(field.width) - length
                           : 0;
-  if (!spec.leftAlign) pad(out, fill, static_cast<Char>(' '));
+  if (!field.leftAlign) pad(out, fill, static_cast<Char>(' '));
   out.append(text, length);
-  if (spec.leftAlign) pad(out, fill, static_cast<Char>(' '));
+  if (field.leftAlign) pad(out, fill, static_cast<Char>(' '));
 }
 
 template <class Char>
@@ -145,12 +145,12 @@ std::basic_string<Char> format(const Char* fmt, std::initializer_list<FormatArg>
       out.push_back(*p++);
       continue;
     }
-    Spec spec;
+    FieldFormat field;
     for (;; ++p) {
-      if (*p == '-') spec.leftAlign = true;
-      else if (*p == '0') spec.zeroPad = true;
-      else if (*p == '+') spec.plusSign = true;
-      else if (*p == ' ') spec.spaceSign = true;
+      if (*p == '-') field.leftAlign = true;
+      else if (*p == '0') field.zeroPad = true;
+      else if (*p == '+') field.plusSign = true;
+      else if (*p == ' ') field.spaceSign = true;
       else if (*p == '#') {}
       else break;
     }
@@ -160,31 +160,31 @@ std::basic_string<Char> format(const Char* fmt, std::initializer_list<FormatArg>
       if (a && a->kind() == FormatArg::Kind::Integer) {
         long long w = a->integer();
         if (w < 0) {
-          spec.leftAlign = true;
+          field.leftAlign = true;
           w = -w;
         }
-        spec.width = static_cast<int>(w > 4096 ? 4096 : w);
+        field.width = static_cast<int>(w > 4096 ? 4096 : w);
       }
     } else {
       while (*p >= '0' && *p <= '9') {
-        spec.width = spec.width * 10 + (*p - '0');
-        if (spec.width > 4096) spec.width = 4096;
+        field.width = field.width * 10 + (*p - '0');
+        if (field.width > 4096) field.width = 4096;
         ++p;
       }
     }
     if (*p == '.') {
       ++p;
-      spec.precision = 0;
+      field.precision = 0;
       if (*p == '*') {
         ++p;
         const FormatArg* a = take();
-        spec.precision = (a && a->kind() == FormatArg::Kind::Integer && a->integer() >= 0)
+        field.precision = (a && a->kind() == FormatArg::Kind::Integer && a->integer() >= 0)
                              ? static_cast<int>(a->integer() > 4096 ? 4096 : a->integer())
                              : -1;
       } else {
         while (*p >= '0' && *p <= '9') {
-          spec.precision = spec.precision * 10 + (*p - '0');
-          if (spec.precision > 4096) spec.precision = 4096;
+          field.precision = field.precision * 10 + (*p - '0');
+          if (field.precision > 4096) field.precision = 4096;
           ++p;
         }
       }
@@ -192,16 +192,16 @@ std::basic_string<Char> format(const Char* fmt, std::initializer_list<FormatArg>
     // Length modifiers carry no meaning here: every integer argument is held as long long.
     while (*p == 'l' || *p == 'h' || *p == 'z' || *p == 'L') ++p;
 
-    const Char conversion = *p;
-    if (conversion == 0) break;
+    const Char kind = *p;
+    if (kind == 0) break;
     ++p;
     const FormatArg* a = take();
-    switch (conversion) {
+    switch (kind) {
       case 'd':
       case 'i':
       case 'u':
         if (a && a->kind() == FormatArg::Kind::Integer) {
-          appendNumber(out, spec, renderInteger(a->integer(), spec.precision), spec.precision < 0);
+          appendNumber(out, field, renderInteger(a->integer(), field.precision), field.precision < 0);
         } else {
           appendMismatch(out);
         }
@@ -211,14 +211,14 @@ std::basic_string<Char> format(const Char* fmt, std::initializer_list<FormatArg>
         if (a && (a->kind() == FormatArg::Kind::Real || a->kind() == FormatArg::Kind::Integer)) {
           const double v = a->kind() == FormatArg::Kind::Real ? a->real()
                                                               : static_cast<double>(a->integer());
-          appendNumber(out, spec, renderFixed(v, spec.precision), true);
+          appendNumber(out, field, renderFixed(v, field.precision), true);
         } else {
           appendMismatch(out);
         }
         break;
       case 's':
         if (a && a->kind() == textKind(fmt)) {
-          appendText(out, spec, textOf(*a, fmt), a->length());
+          appendText(out, field, textOf(*a, fmt), a->length());
         } else {
           appendMismatch(out);
         }
@@ -226,7 +226,7 @@ std::basic_string<Char> format(const Char* fmt, std::initializer_list<FormatArg>
       case 'c':
         if (a && a->kind() == FormatArg::Kind::Integer) {
           const Char c = static_cast<Char>(a->integer());
-          appendText(out, Spec{spec.leftAlign, false, false, false, spec.width, -1}, &c, 1);
+          appendText(out, FieldFormat{field.leftAlign, false, false, false, field.width, -1}, &c, 1);
         } else {
           appendMismatch(out);
         }
