@@ -14,7 +14,6 @@ settings file it started from back unchanged. Prints PASS or FAIL; exits 0 when 
 
 import argparse
 import filecmp
-import hashlib
 import os
 import shutil
 import subprocess
@@ -23,7 +22,9 @@ import tempfile
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "examples"))
+sys.path.insert(0, os.path.join(HERE, "..", "batch"))
 import dm_sample  # noqa: E402
+from end_to_end_test import folder_hash  # noqa: E402  (one hash for every end-to-end test)
 
 YEAR, MONTH = 6, 5
 NUMBER = "関公第１２３号"
@@ -32,16 +33,6 @@ ORGANISATION = "株式会社見本測量"
 
 def wine_path(path):
     return "Z:" + os.path.abspath(path).replace("/", "\\")
-
-
-def folder_hash(folder):
-    """sha256 over every file's name and bytes, in name order."""
-    h = hashlib.sha256()
-    for name in sorted(os.listdir(folder)):
-        h.update(name.encode("utf-8") + b"\0")
-        with open(os.path.join(folder, name), "rb") as f:
-            h.update(f.read())
-    return h.hexdigest()
 
 
 def write_settings(path, values):
