@@ -152,4 +152,13 @@ bool TestWriter::close() {
   return closed && !failClose;
 }
 
+std::wstring cappedPointErrorLog() {
+  const std::wstring line =
+      L"座標(   -1500.000,    88000.000) (9 系)補正パラメータが見つかりませんでした\r\n";
+  std::wstring log;
+  for (int i = 0; i < 100; ++i) log += line;
+  log += L"同一のエラーが100件を超えました、以降のエラーはリストされません\r\n";
+  return log;
+}
+
 }  // namespace dmtest

@@ -74,6 +74,10 @@ DmFile standardHead(int corner0X = -1500, int corner0Y = -2000, int corner2X = 0
 // the same shifts (arc-seconds). Written as bytes; returns its contents.
 std::string parameterFileText(int parameterId, double latitudeShift, double longitudeShift);
 
+// The log of a run that met the point error cap: 100 times the line of the point at X -1500,
+// Y 88000 (zone 9), then the cap line once.
+std::wstring cappedPointErrorLog();
+
 // Writes the parameter file into `folder` and loads it into `model`; true when it loaded.
 bool loadTestParameters(CorrectionModel& model, const testsupport::ScratchFolder& folder,
                         int parameterId, double latitudeShift = 0.0, double longitudeShift = 0.0);
