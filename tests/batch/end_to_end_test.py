@@ -336,6 +336,41 @@ def case_native_and_windows_agree(program, native, scratch, check):
     check.equal(folder_hash(sample.input), before, "input folder hash")
 
 
+class Skip(Exception):
+    """The case (or one row of it) cannot be set up on this machine."""
+
+
+def run_cases(program, cases, only, prefix):
+    """Runs each case (or only the one named `only`) in a scratch folder of its own and prints
+    PASS, FAIL or SKIP with its time; 1 when any case failed, else 0."""
+    failed = 0
+    for case in cases:
+        name = case.__name__[len("case_"):]
+        if only and only != name:
+            continue
+        scratch = tempfile.mkdtemp(prefix=prefix)
+        check = Check()
+        started = time.time()
+        try:
+            case(program, scratch, check)
+        except Skip as reason:
+            print(f"SKIP {name}: {reason}")
+            continue
+        except Exception:
+            check.failures.append(traceback.format_exc())
+        finally:
+            shutil.rmtree(scratch, ignore_errors=True)
+        took = f"({time.time() - started:.1f} s)"
+        if check.failures:
+            failed += 1
+            print(f"FAIL {name} {took}")
+            for failure in check.failures:
+                print(f"  {failure}")
+        else:
+            print(f"PASS {name} {took}")
+    return 1 if failed else 0
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
@@ -359,27 +394,7 @@ def main():
             case_native_and_windows_agree(p, native, s, c)
         cases = [case_native_and_windows]
 
-    failed = 0
-    for case in cases:
-        name = case.__name__[len("case_"):]
-        if options.case and options.case != name:
-            continue
-        scratch = tempfile.mkdtemp(prefix="ostrand-batch-test-")
-        check = Check()
-        try:
-            case(program, scratch, check)
-        except Exception:
-            check.failures.append(traceback.format_exc())
-        finally:
-            shutil.rmtree(scratch, ignore_errors=True)
-        if check.failures:
-            failed += 1
-            print(f"FAIL {name}")
-            for failure in check.failures:
-                print(f"  {failure}")
-        else:
-            print(f"PASS {name}")
-    return 1 if failed else 0
+    return run_cases(program, cases, options.case, "ostrand-batch-test-")
 
 
 if __name__ == "__main__":

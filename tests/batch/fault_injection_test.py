@@ -16,12 +16,10 @@ import shutil
 import signal
 import subprocess
 import sys
-import tempfile
 import time
-import traceback
 
-from end_to_end_test import (INDEX_BAD, Check, Program, Sample, dm_sample, folder_hash,
-                             log_lines, utf16_order)
+from end_to_end_test import (INDEX_BAD, Check, Program, Sample, Skip, dm_sample, folder_hash,
+                             log_lines, run_cases, utf16_order)
 
 TEMPORARY_SUFFIX = ".ostrand-tmp"
 SAME_FOLDERS = "入力フォルダーと出力フォルダーが一致しています。"
@@ -32,10 +30,6 @@ TRUNCATED = "ファイルが途中で終わっているため、補正できま�
 BAD_MODIFICATION_COUNT = "修正回数が不正なため、補正できません"
 BAD_UNIT = "座標単位が不正なため、補正できません"
 EARLIER = b"an earlier output of the same name\r\n"
-
-
-class Skip(Exception):
-    """The case (or one row of it) cannot be set up on this machine."""
 
 
 def is_root():
@@ -376,32 +370,7 @@ def main():
     cases = [case_output_folder_cannot_be_written, case_output_file_system_fills_up,
              case_killed_mid_file, case_same_folder_through_a_symbolic_link,
              case_bad_files_among_good_ones, case_output_name_taken_by_a_folder, case_long_paths]
-    failed = 0
-    for case in cases:
-        name = case.__name__[len("case_"):]
-        if options.case and options.case != name:
-            continue
-        scratch = tempfile.mkdtemp(prefix="ostrand-fault-test-")
-        check = Check()
-        started = time.time()
-        try:
-            case(program, scratch, check)
-        except Skip as reason:
-            print(f"SKIP {name}: {reason}")
-            continue
-        except Exception:
-            check.failures.append(traceback.format_exc())
-        finally:
-            shutil.rmtree(scratch, ignore_errors=True)
-        took = f"({time.time() - started:.1f} s)"
-        if check.failures:
-            failed += 1
-            print(f"FAIL {name} {took}")
-            for failure in check.failures:
-                print(f"  {failure}")
-        else:
-            print(f"PASS {name} {took}")
-    return 1 if failed else 0
+    return run_cases(program, cases, options.case, "ostrand-fault-test-")
 
 
 if __name__ == "__main__":
