@@ -9,6 +9,7 @@
 #include "dm/record_reader.h"
 #include "dm/sheet_corners.h"
 #include "dm/sheet_number.h"
+#include "dm/temporary_name.h"
 #include "platform/platform.h"
 
 namespace {
@@ -359,6 +360,20 @@ class OneFile {
   bool writeFailed_ = false;
 };
 
+// Flushes the finished copy to the disk and closes it: a copy renamed into place must survive a
+// power cut with its contents. False when its data could not be written out completely.
+bool finishTemporaryFile(std::unique_ptr<RecordWriter>& output) {
+  const bool closed = output->close();
+  output.reset();
+  return closed;
+}
+
+// Puts the finished copy under its output name in one step. An earlier file of that name, which
+// may be another run's copy renamed there a moment before, is replaced: the last rename wins.
+bool commitTemporaryFile(const std::wstring& temporaryPath, const std::wstring& outputPath) {
+  return platform::replaceFile(temporaryPath, outputPath);
+}
+
 }  // namespace
 
 DmFileCorrector::DmFileCorrector(const JobSettings& settings, RunState& state, MessageLog& log,
@@ -367,7 +382,21 @@ DmFileCorrector::DmFileCorrector(const JobSettings& settings, RunState& state, M
       state_(state),
       log_(log),
       model_(model),
-      writerFactory_(&FileRecordWriter::create) {}
+      writerFactory_(&FileRecordWriter::createNew),
+      tokenSource_(&newTemporaryToken) {}
+
+std::unique_ptr<RecordWriter> DmFileCorrector::createTemporaryFile(const std::wstring& outputPath,
+                                                                   std::wstring& temporaryPath) {
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    temporaryPath = temporaryPathFor(outputPath, tokenSource_());
+    bool nameTaken = false;
+    std::unique_ptr<RecordWriter> writer = writerFactory_(temporaryPath, &nameTaken);
+    if (writer) return writer;
+    if (!nameTaken) break;
+  }
+  temporaryPath.clear();
+  return nullptr;
+}
 
 FileResult DmFileCorrector::correctDmFile(const std::wstring& inputPath,
                                           const std::wstring& outputPath, Progress& progress) {
@@ -376,10 +405,8 @@ FileResult DmFileCorrector::correctDmFile(const std::wstring& inputPath,
     log_.logLine(L"%s 読み出しOpen失敗", inputPath);
     return FileResult::Failed;
   }
-  const std::wstring temporaryPath = outputPath + temporarySuffix();
   // Renaming the copy onto its input would destroy the input.
-  if (platform::sameFileObject(inputPath, outputPath) ||
-      platform::sameFileObject(inputPath, temporaryPath)) {
+  if (platform::sameFileObject(inputPath, outputPath)) {
     log_.logLine(L"%s 入力ファイルと同じファイルのため、書き込めません", outputPath);
     return FileResult::Failed;
   }
@@ -387,7 +414,8 @@ FileResult DmFileCorrector::correctDmFile(const std::wstring& inputPath,
     log_.logLine(L"%s 読み出し失敗", inputPath);
     return FileResult::Failed;
   }
-  std::unique_ptr<RecordWriter> output = writerFactory_(temporaryPath);
+  std::wstring temporaryPath;
+  std::unique_ptr<RecordWriter> output = createTemporaryFile(outputPath, temporaryPath);
   if (!output) {
     log_.logLine(L"%s 書き込みOpen失敗", outputPath);
     return FileResult::Failed;
@@ -398,8 +426,7 @@ FileResult DmFileCorrector::correctDmFile(const std::wstring& inputPath,
 
   const bool readFailed = input.failed();
   input.close();
-  const bool closed = output->close();
-  output.reset();
+  const bool closed = finishTemporaryFile(output);
 
   FileResult result = FileResult::Corrected;
   if (file.stopRequested() || state_.cancelRequested != 0) {
@@ -412,10 +439,11 @@ FileResult DmFileCorrector::correctDmFile(const std::wstring& inputPath,
   } else if (file.writeFailed() || !closed) {
     log_.logLine(L"%s 書き込み失敗", outputPath);
     result = FileResult::Failed;
-  } else if (!platform::replaceFile(temporaryPath, outputPath)) {
+  } else if (!commitTemporaryFile(temporaryPath, outputPath)) {
     log_.logLine(L"%s 書き込み失敗", outputPath);
     result = FileResult::Failed;
   }
+  // The temporary file is this call's own: created by it under a name that nobody else uses.
   if (result != FileResult::Corrected) platform::deleteFile(temporaryPath);
   return result;
 }

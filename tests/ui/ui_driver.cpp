@@ -2,7 +2,10 @@
 // starts it, waits for its dialog, clicks 実行, waits for the run to end (the button reads 実行
 // again and the run log file "Ostrand.txt" exists in the temporary folder), closes the viewer the
 // program opened for the log, copies the log to <log copy>, and ends the program with the
-// dialog's Cancel command. Prints what it did; exits 0 on success, 1 on any failure.
+// dialog's Cancel command. When 実行 brings up a message box instead (a refusal before the run),
+// prints its text as "ui_driver: message box: <text>" (UTF-8), answers it with OK and ends the
+// program the same way. Prints what it did; exits 0 after a run, 3 after a refusal, 1 on any
+// failure.
 //   ui_driver <path of Ostrand.exe> <log copy path>
 #include <windows.h>
 
@@ -54,6 +57,19 @@ bool fail(const char* what) {
   return false;
 }
 
+// The text of a message box (its static control 0xFFFF), printed in UTF-8 on one line.
+void printMessageBox(HWND box) {
+  std::wstring text = controlText(GetDlgItem(box, 0xFFFF));
+  for (wchar_t& c : text) {
+    if (c == L'\r' || c == L'\n') c = L'|';
+  }
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string bytes(size > 0 ? size : 1, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
+  std::printf("ui_driver: message box: %s\n", bytes.c_str());
+  std::fflush(stdout);
+}
+
 bool fileExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -79,7 +95,9 @@ void closeViewers(DWORD ownProcess, DWORD programProcess) {
   }
 }
 
-bool drive(const std::wstring& program, const std::wstring& logCopy) {
+enum class Outcome { Failed, Ran, Refused };
+
+Outcome drive(const std::wstring& program, const std::wstring& logCopy) {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   std::wstring runLog = std::wstring(temp) + L"Ostrand.txt";
@@ -91,11 +109,12 @@ bool drive(const std::wstring& program, const std::wstring& logCopy) {
   std::wstring commandLine = L"\"" + program + L"\"";
   if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &process)) {
-    return fail("Ostrand.exe does not start");
+    fail("Ostrand.exe does not start");
+    return Outcome::Failed;
   }
   CloseHandle(process.hThread);
 
-  bool ok = false;
+  Outcome outcome = Outcome::Failed;
   HWND dialog = nullptr;
   DWORD start = GetTickCount();
   while (dialog == nullptr && GetTickCount() - start < kTimeoutMs) {
@@ -114,9 +133,14 @@ bool drive(const std::wstring& program, const std::wstring& logCopy) {
     PostMessageW(button, BM_CLICK, 0, 0);
     bool sawRunning = false;
     bool ended = false;
+    bool refused = false;
     while (GetTickCount() - start < kTimeoutMs) {
-      if (topWindow(process.dwProcessId, L"Larkspan2") != nullptr) {
-        fail("a message box appeared");
+      HWND box = topWindow(process.dwProcessId, L"Larkspan2");
+      if (box != nullptr) {
+        Sleep(200);  // its text is set before it shows; give it time to settle all the same
+        printMessageBox(box);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        refused = true;
         break;
       }
       std::wstring label = controlText(button);
@@ -128,24 +152,35 @@ bool drive(const std::wstring& program, const std::wstring& logCopy) {
       Sleep(50);
     }
     std::printf("ui_driver: running look seen: %s\n", sawRunning ? "yes" : "no (run too short)");
-    if (ended) {
+    if (refused) {
+      // Wait for the box to go before the dialog is closed.
+      while (topWindow(process.dwProcessId, L"Larkspan2") != nullptr &&
+             GetTickCount() - start < kTimeoutMs) {
+        Sleep(50);
+      }
+      outcome = Outcome::Refused;
+    } else if (ended) {
       closeViewers(GetCurrentProcessId(), process.dwProcessId);
-      ok = CopyFileW(runLog.c_str(), logCopy.c_str(), FALSE) != 0;
-      if (!ok) fail("cannot copy the run log file");
+      if (CopyFileW(runLog.c_str(), logCopy.c_str(), FALSE) != 0) {
+        outcome = Outcome::Ran;
+      } else {
+        fail("cannot copy the run log file");
+      }
       std::printf("ui_driver: run ended, status line \"%ls\" hidden: %s\n",
                   controlText(GetDlgItem(dialog, 3751)).c_str(),
                   IsWindowVisible(GetDlgItem(dialog, 3751)) ? "no" : "yes");
-    } else if (!ok) {
+    } else {
       fail("the run did not end in time");
     }
     PostMessageW(dialog, WM_CLOSE, 0, 0);
   }
   if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
     TerminateProcess(process.hProcess, 1);
-    ok = fail("Ostrand.exe did not end after its Cancel command");
+    fail("Ostrand.exe did not end after its Cancel command");
+    outcome = Outcome::Failed;
   }
   CloseHandle(process.hProcess);
-  return ok;
+  return outcome;
 }
 
 }  // namespace
@@ -155,5 +190,10 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("usage: ui_driver <Ostrand.exe> <log copy>\n");
     return 2;
   }
-  return drive(argv[1], argv[2]) ? 0 : 1;
+  switch (drive(argv[1], argv[2])) {
+    case Outcome::Ran: return 0;
+    case Outcome::Refused: return 3;
+    case Outcome::Failed: break;
+  }
+  return 1;
 }
