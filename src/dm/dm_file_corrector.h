@@ -9,6 +9,7 @@
 #include "dm/record_writer.h"
 #include "model/correction_model.h"
 #include "run/job_settings.h"
+#include "run/file_outcome.h"
 #include "run/progress.h"
 #include "run/run_host.h"
 
@@ -36,11 +37,17 @@ class DmFileCorrector : public FileCorrector {
   //   Failed     a file could not be opened, read, written or renamed, or the output is the
   //              input itself (the reason is in the log);
   //   Cancelled  the run was cancelled while the file was worked on.
+  // `outcome` receives the file's zone, unit, corners, point counts and shifts, and the log line
+  // of a refusal or failure as its reason.
   FileResult correctDmFile(const std::wstring& inputPath, const std::wstring& outputPath,
-                           Progress& progress) override;
+                           Progress& progress, FileOutcome& outcome) override;
 
   // Replaces the way output files are created (tests use it to make writes fail).
   void setWriterFactory(WriterFactory factory) { writerFactory_ = std::move(factory); }
+
+  // A dry run: every file is read and corrected as in a real run, and the log says the same, but
+  // the copy goes nowhere: nothing is created, renamed or deleted in the output folder.
+  void setDryRun(bool dryRun) { dryRun_ = dryRun; }
 
   // The suffix of the temporary file that receives the copy until it is complete.
   static const wchar_t* temporarySuffix() { return L".ostrand-tmp"; }
@@ -51,4 +58,5 @@ class DmFileCorrector : public FileCorrector {
   MessageLog& log_;
   CorrectionModel& model_;
   WriterFactory writerFactory_;
+  bool dryRun_ = false;
 };

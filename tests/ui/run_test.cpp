@@ -31,7 +31,7 @@ class SteppingCorrector : public FileCorrector {
   explicit SteppingCorrector(HWND* dialog) : dialog_(dialog) {}
 
   FileResult correctDmFile(const std::wstring& inputPath, const std::wstring& outputPath,
-                           Progress& progress) override {
+                           Progress& progress, FileOutcome&) override {
     started.push_back(inputPath);
     const int reports = 20;
     for (int i = 0; i < reports; ++i) {

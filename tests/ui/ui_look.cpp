@@ -67,7 +67,8 @@ class PausingCorrector : public FileCorrector {
  public:
   HWND dialog = nullptr;
 
-  FileResult correctDmFile(const std::wstring&, const std::wstring&, Progress& progress) override {
+  FileResult correctDmFile(const std::wstring&, const std::wstring&, Progress& progress,
+                           FileOutcome&) override {
     ++fileNumber_;
     for (int i = 0; i <= 20; ++i) {
       if (progress.SetPosition(i, 20) != 0) return FileResult::Cancelled;
