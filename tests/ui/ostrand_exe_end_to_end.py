@@ -9,7 +9,9 @@ The desktop program gets its entries from its settings file (a copy of Ostrand.e
 folder, with Ostrand.ini beside it); ui_driver clicks 実行 and waits for the run to end. The run
 must leave the same output files as ostrand-batch with the same entries, write "Ostrand.txt" in
 the temporary folder with the same bytes as the batch program's --log file, and write the
-settings file it started from back unchanged. Prints PASS or FAIL; exits 0 when it passed.
+settings file it started from back unchanged. Where no program opens text files (a fresh Wine
+prefix), the log is named in a message box instead; F1 without a manual beside the program
+names the missing manual. Prints PASS or FAIL; exits 0 when it passed.
 """
 
 import argparse
@@ -71,10 +73,23 @@ def main():
         gui_log = os.path.join(work, "gui-log.txt")
         driven = subprocess.run([args.emulator, args.driver, wine_path(program), wine_path(gui_log)],
                                 capture_output=True, timeout=300)
-        print(driven.stdout.decode("utf-8", "replace"), end="")
+        driver_output = driven.stdout.decode("utf-8", "replace")
+        print(driver_output, end="")
         failures = []
         if driven.returncode != 0:
             failures.append(f"ui_driver exited {driven.returncode}")
+        prefix = "ui_driver: "
+        reported = dict(line[len(prefix):].split(": ", 1) for line in driver_output.splitlines()
+                        if line.startswith(prefix) and ": " in line[len(prefix):])
+        log_path = reported.get("run log", "?")
+        if "ui_driver: viewer closed" not in driver_output:
+            expected = ("ログファイルを開けませんでした。 | テキストエディターなどで、"
+                        f"次のファイルを開いてください。 | {log_path}")
+            if reported.get("message box after the run") != expected:
+                failures.append(f"no message box naming the log {log_path}")
+        expected = f"マニュアルが見つかりませんでした。 | {wine_path(os.path.join(app, 'Ostrand.pdf'))}"
+        if reported.get("message box after F1") != expected:
+            failures.append(f"F1 without a manual: expected the message {expected!r}")
         if folder_hash(os.path.join(sample, "in")) != input_hash:
             failures.append("the desktop program's run changed the input folder")
         gui_out = os.path.join(work, "out-gui")

@@ -81,7 +81,7 @@ class PausingCorrector : public FileCorrector {
   int fileNumber_ = 0;
 };
 
-void noShell(HWND, const std::wstring&, int) {}
+INT_PTR noShell(HWND, const std::wstring&, int) { return 42; }
 
 // Writes <markers>\labels.txt: for every label, checkbox and group box, its id, its width and the
 // width its text needs, both in dialog units, so that a clipped text shows as a number.
