@@ -174,6 +174,12 @@ ZoneMap drawZoneMap(int zone, const std::vector<const FileOutcome*>& sheets) {
     shapes.push_back(shape);
   }
   if (shapes.empty()) return map;
+  // Larger sheets first, so that a sub-sheet stays visible on top of the sheet that holds it.
+  std::stable_sort(shapes.begin(), shapes.end(), [](const SheetShape& a, const SheetShape& b) {
+    const double areaA = (a.extent.maxEast - a.extent.minEast) * (a.extent.maxNorth - a.extent.minNorth);
+    const double areaB = (b.extent.maxEast - b.extent.minEast) * (b.extent.maxNorth - b.extent.minNorth);
+    return areaA > areaB;
+  });
 
   // The exaggeration of the arrows: the longest mean shift gets a share of a typical (median)
   // sheet's size, rounded down to 1, 2 or 5 times a power of ten.
@@ -247,8 +253,14 @@ ZoneMap drawZoneMap(int zone, const std::vector<const FileOutcome*>& sheets) {
     const double x = toX(shape.extent.minEast) + 4.0;
     double y = toY(shape.extent.maxNorth) + 14.0;
     if (textWidth(name, 11.0) + 8.0 > sheetWidth) continue;
-    for (const auto& [placedX, placedY] : namesPlaced) {
-      if (std::fabs(placedX - x) < 1.0 && placedY >= y - 1.0) y = placedY + 13.0;
+    for (bool moved = true; moved;) {
+      moved = false;
+      for (const auto& [placedX, placedY] : namesPlaced) {
+        if (std::fabs(placedX - x) < 1.0 && std::fabs(placedY - y) < 12.0) {
+          y = placedY + 13.0;
+          moved = true;
+        }
+      }
     }
     if (y + 4.0 > bottom) continue;
     namesPlaced.emplace_back(x, y);

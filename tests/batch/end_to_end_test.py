@@ -631,8 +631,12 @@ def case_native_and_windows_agree(program, native, scratch, check):
     before = folder_hash(sample.input)
     out_native = os.path.join(scratch, "out-native")
     out_windows = os.path.join(scratch, "out-windows")
-    rn = native.run(sample.args(native, output=out_native))
-    rw = program.run(sample.args(program, output=out_windows))
+    report_native = os.path.join(scratch, "native.json")
+    report_windows = os.path.join(scratch, "windows.json")
+    rn = native.run(sample.args(native, "--report", native.arg_path(report_native),
+                                output=out_native))
+    rw = program.run(sample.args(program, "--report", program.arg_path(report_windows),
+                                 output=out_windows))
     check.equal((rw.returncode, rn.returncode), (4, 4), "exit statuses (Windows, native)")
     names = sorted(os.listdir(out_native))
     check.equal(sorted(os.listdir(out_windows)), names, "output file names")
@@ -656,6 +660,22 @@ def case_native_and_windows_agree(program, native, scratch, check):
     for i, (a, b) in enumerate(zip(ln, lw)):
         check(a == b, f"log line {i + 1}: native {a!r}, Windows {b!r}")
     check.equal(len(lw), len(ln), "number of log lines")
+
+    # The JSON reports, byte for byte once the paths (as JSON strings) are masked.
+    def masked_report(prog, path, out):
+        with open(path, "rb") as f:
+            text = f.read().decode("utf-8")
+        for real, mask in ((prog.log_path(sample.input), "<IN>/"), (prog.log_path(out), "<OUT>/"),
+                           (prog.arg_path(sample.parameters), "<PAR>")):
+            text = text.replace(json.dumps(real, ensure_ascii=False)[1:-1], mask)
+        return text.encode("utf-8")
+
+    jn = masked_report(native, report_native, out_native)
+    jw = masked_report(program, report_windows, out_windows)
+    check(jn == jw, "the JSON reports differ once the paths are masked:\n"
+          + "\n".join(f"  native {a!r}\n  Windows {b!r}" for a, b in
+                      zip(jn.decode().splitlines(), jw.decode().splitlines()) if a != b))
+    check(b"<IN>/" in jn and b"<OUT>/" in jn and b"<PAR>" in jn, "the paths were not masked")
     check.equal(folder_hash(sample.input), before, "input folder hash")
 
 
