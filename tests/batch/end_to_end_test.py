@@ -525,9 +525,12 @@ def case_report_json(program, scratch, check):
 
 
 def case_report_html(program, scratch, check):
-    """--report FILE.html: an XML parser reads it, it names every file, draws the zone's map,
-    and takes nothing from elsewhere."""
+    """--report FILE.html: an XML parser reads it, it names every file (also one whose name
+    holds characters that XML escapes), draws the zone's map, and takes nothing from
+    elsewhere."""
     sample = Sample(scratch)
+    odd_name = "a05&'.dm"
+    shutil.copy(os.path.join(sample.input, "a01_ld35.dm"), os.path.join(sample.input, odd_name))
     report = os.path.join(scratch, "report.html")
     r = program.run(sample.args(program, "--report", program.arg_path(report)))
     check.equal(r.returncode, 4, "exit status")
@@ -537,18 +540,35 @@ def case_report_html(program, scratch, check):
     xhtml = "{http://www.w3.org/1999/xhtml}"
     first_cells = [row.find(f"{xhtml}td").text for row in root.iter(f"{xhtml}tr")
                    if row.find(f"{xhtml}td") is not None]
-    for name in sample.expected["files"]:
+    for name in [*sample.expected["files"], odd_name]:
         check(name in first_cells, f"{name} is not named in the table")
     maps = list(root.iter("{http://www.w3.org/2000/svg}svg"))
     check.equal(len(maps), 1, "maps (one zone)")
     sheets = list(root.iter("{http://www.w3.org/2000/svg}polygon"))
-    check.equal(len(sheets), 7, "sheet outlines (the file without a zone has none)")
+    check.equal(len(sheets), 8, "sheet outlines (the file without a zone has none)")
     check.equal(len([p for p in root.iter("{http://www.w3.org/2000/svg}path")
                      if p.get("class") == "miss"]), 2, "marks of the two failed points")
     for pattern in (r"<script", r"<link", r"<img", r"\bsrc=", r"\bhref=", r"url\(", r"@import"):
         check(re.search(pattern, page) is None, f"the page refers to something else: {pattern}")
     check(set(re.findall(r"https?://[^\s\"]+", page)) <=
           {"http://www.w3.org/1999/xhtml", "http://www.w3.org/2000/svg"}, "addresses in the page")
+
+
+def case_report_cannot_be_written(program, scratch, check):
+    """A report in a folder that does not exist: the run is done and its outputs stay, the log is
+    on stdout, the error on stderr, exit 1."""
+    sample = Sample(scratch)
+    report = os.path.join(scratch, "no-such-folder", "report.json")
+    r = program.run(sample.args(program, "--report", program.arg_path(report)))
+    check.equal(r.returncode, 1, "exit status")
+    stderr = program.decode(r.stderr)
+    check(f"ostrand-batch: レポート {program.arg_path(report)} を書き込めませんでした" in stderr,
+          f"stderr {stderr!r}")
+    check(summary_line(4, 4, 0, 2, 0) in stderr, "summary line")
+    check.equal(log_lines(check, program, r.stdout), sample.expected_log(program), "log lines")
+    corrected = [n for n, outcome in sample.expected["files"].items() if outcome == "corrected"]
+    check.equal(sorted(os.listdir(sample.output)), sorted(corrected), "output folder")
+    check(not os.path.exists(report), "a report was written")
 
 
 def case_dry_run(program, scratch, check):
@@ -725,7 +745,7 @@ def main():
     program = Program(options.program, options.emulator)
     cases = [case_sample_run, case_settings_file_and_zone, case_usage_errors,
              case_parameter_load_fails, case_refused_before_the_run, case_report_json,
-             case_report_html, case_dry_run, case_exit_status]
+             case_report_html, case_report_cannot_be_written, case_dry_run, case_exit_status]
     if not program.windows:
         cases.append(case_interrupt)  # Ctrl-C cannot be sent to a program under Wine from here
     if options.compare_with:
