@@ -607,13 +607,14 @@ def case_dry_run(program, scratch, check):
 
 def case_exit_status(program, scratch, check):
     """Exit 0 only when every file was corrected with every point and corner; 4 when a file was
-    not corrected or a point could not be: a wrong zone fails every point of a file."""
+    not corrected or a point could not be: a wrong zone fails every point and corner of a file,
+    a zone outside 1 to 19 refuses it."""
     cases = [
         # name, files kept, index file bytes, extra arguments, exit, points not corrected
         ("every point corrected", ["a01_ld35.dm", "a03_ld4512.dm", "図郭04.dm"], None, [], 0, 0),
         ("two points outside the grid", ["a01_ld35.dm", "a02_ld36.dm"], None, [], 4, 2),
         ("a refused file", ["a01_ld35.dm", "r3_same.dm"], None, [], 4, 0),
-        ("index zone 25", ["r4_nozone.dm"], b"  25\r\n", [], 4, "all"),
+        ("index zone 25: no zone, refused", ["r4_nozone.dm"], b"  25\r\n", [], 4, 0),
         ("a wrong --zone", ["r4_nozone.dm"], None, ["--zone", "5"], 4, "all"),
         ("the right --zone", ["r4_nozone.dm"], None, ["--zone", "9"], 0, 0),
     ]
