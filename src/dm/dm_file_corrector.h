@@ -8,8 +8,8 @@
 #include "common/message_log.h"
 #include "dm/record_writer.h"
 #include "model/correction_model.h"
-#include "run/job_settings.h"
 #include "run/file_outcome.h"
+#include "run/job_settings.h"
 #include "run/progress.h"
 #include "run/run_host.h"
 
