@@ -9,6 +9,7 @@
 #include "dm/record_reader.h"
 #include "dm/sheet_corners.h"
 #include "dm/sheet_number.h"
+#include "dm/temporary_name.h"
 #include "platform/platform.h"
 
 namespace {
@@ -381,6 +382,20 @@ class OneFile {
   bool writeFailed_ = false;
 };
 
+// Flushes the finished copy to the disk and closes it: a copy renamed into place must survive a
+// power cut with its contents. False when its data could not be written out completely.
+bool finishTemporaryFile(std::unique_ptr<RecordWriter>& output) {
+  const bool closed = output->close();
+  output.reset();
+  return closed;
+}
+
+// Puts the finished copy under its output name in one step. An earlier file of that name, which
+// may be another run's copy renamed there a moment before, is replaced: the last rename wins.
+bool commitTemporaryFile(const std::wstring& temporaryPath, const std::wstring& outputPath) {
+  return platform::replaceFile(temporaryPath, outputPath);
+}
+
 }  // namespace
 
 DmFileCorrector::DmFileCorrector(const JobSettings& settings, RunState& state, MessageLog& log,
@@ -389,7 +404,21 @@ DmFileCorrector::DmFileCorrector(const JobSettings& settings, RunState& state, M
       state_(state),
       log_(log),
       model_(model),
-      writerFactory_(&FileRecordWriter::create) {}
+      writerFactory_(&FileRecordWriter::createNew),
+      tokenSource_(&newTemporaryToken) {}
+
+std::unique_ptr<RecordWriter> DmFileCorrector::createTemporaryFile(const std::wstring& outputPath,
+                                                                   std::wstring& temporaryPath) {
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    temporaryPath = temporaryPathFor(outputPath, tokenSource_());
+    bool nameTaken = false;
+    std::unique_ptr<RecordWriter> writer = writerFactory_(temporaryPath, &nameTaken);
+    if (writer) return writer;
+    if (!nameTaken) break;
+  }
+  temporaryPath.clear();
+  return nullptr;
+}
 
 FileResult DmFileCorrector::correctDmFile(const std::wstring& inputPath,
                                           const std::wstring& outputPath, Progress& progress,
@@ -402,15 +431,15 @@ FileResult DmFileCorrector::correctDmFile(const std::wstring& inputPath,
   };
   RecordReader input;
   if (!input.open(inputPath)) return fail(L"%s 読み出しOpen失敗", inputPath);
-  const std::wstring temporaryPath = outputPath + temporarySuffix();
   // Renaming the copy onto its input would destroy the input.
-  if (platform::sameFileObject(inputPath, outputPath) ||
-      platform::sameFileObject(inputPath, temporaryPath)) {
+  if (platform::sameFileObject(inputPath, outputPath)) {
     return fail(L"%s 入力ファイルと同じファイルのため、書き込めません", outputPath);
   }
   if (!input.prepare()) return fail(L"%s 読み出し失敗", inputPath);
-  std::unique_ptr<RecordWriter> output =
-      dryRun_ ? std::make_unique<DiscardingRecordWriter>() : writerFactory_(temporaryPath);
+  // A dry run's copy goes nowhere: no temporary file is created, so none is renamed or deleted.
+  std::wstring temporaryPath;
+  std::unique_ptr<RecordWriter> output = dryRun_ ? std::make_unique<DiscardingRecordWriter>()
+                                                 : createTemporaryFile(outputPath, temporaryPath);
   if (!output) return fail(L"%s 書き込みOpen失敗", outputPath);
 
   OneFile file(settings_, state_, log_, model_, input, *output, outcome);
@@ -418,8 +447,7 @@ FileResult DmFileCorrector::correctDmFile(const std::wstring& inputPath,
 
   const bool readFailed = input.failed();
   input.close();
-  const bool closed = output->close();
-  output.reset();
+  const bool closed = finishTemporaryFile(output);
 
   FileResult result = FileResult::Corrected;
   if (file.stopRequested() || state_.cancelRequested != 0) {
@@ -430,9 +458,10 @@ FileResult DmFileCorrector::correctDmFile(const std::wstring& inputPath,
     result = fail(L"%s 読み出し失敗", inputPath);
   } else if (file.writeFailed() || !closed) {
     result = fail(L"%s 書き込み失敗", outputPath);
-  } else if (!dryRun_ && !platform::replaceFile(temporaryPath, outputPath)) {
+  } else if (!dryRun_ && !commitTemporaryFile(temporaryPath, outputPath)) {
     result = fail(L"%s 書き込み失敗", outputPath);
   }
+  // The temporary file is this call's own: created by it under a name that nobody else uses.
   if (result != FileResult::Corrected && !dryRun_) platform::deleteFile(temporaryPath);
   return result;
 }

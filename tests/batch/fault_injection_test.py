@@ -12,6 +12,7 @@ file system, say) prints SKIP with the reason. Exit status 0 when nothing failed
 
 import argparse
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -21,7 +22,8 @@ import time
 from end_to_end_test import (INDEX_BAD, Check, Program, Sample, Skip, dm_sample, folder_hash,
                              log_lines, run_cases, utf16_order)
 
-TEMPORARY_SUFFIX = ".ostrand-tmp"
+# A run's temporary file: "<output file name>.<16 lowercase hex digits>.ostrand-tmp".
+TEMPORARY_NAME = re.compile(r"^(?P<output>.+)\.[0-9a-f]{16}\.ostrand-tmp$")
 SAME_FOLDERS = "入力フォルダーと出力フォルダーが一致しています。"
 OPEN_FAILED = "{} 書き込みOpen失敗"
 READ_OPEN_FAILED = "{} 読み出しOpen失敗"
@@ -162,19 +164,33 @@ def case_output_file_system_fills_up(program, scratch, check):
 
 # ---- A process killed mid-file -------------------------------------------------------------------
 
+def is_temporary_of(name, output_name):
+    """True when `name` is that of a temporary file for the output name `output_name`."""
+    match = TEMPORARY_NAME.match(name)
+    return match is not None and match.group("output") == output_name
+
+
+def size_of(path):
+    try:
+        return os.path.getsize(path)
+    except OSError:
+        return 0  # gone meanwhile (renamed or deleted)
+
+
 def case_killed_mid_file(program, scratch, check):
-    """SIGKILL while the first file is written: nothing under its output name (at most the
-    temporary file); a second run corrects everything and leaves no temporary file."""
+    """SIGKILL while the first file is written: nothing under its output name, at most its
+    temporary file; a second run corrects everything, leaves no temporary file of its own, and
+    leaves the killed run's temporary file as it was (it is nobody else's to delete)."""
     sample = Sample(scratch)
     big = "a00_big.dm"
     dm_sample.write_bench_dm_file(os.path.join(sample.input, big), 1_000_000)
     before = folder_hash(sample.input)
-    being_written = [os.path.join(sample.output, big + TEMPORARY_SUFFIX),
-                     os.path.join(sample.output, big)]
     p = program.run(sample.args(program), popen=True)
     deadline = time.time() + 120
     while time.time() < deadline and p.poll() is None:
-        if any(os.path.exists(f) and os.path.getsize(f) > 100_000 for f in being_written):
+        if os.path.isdir(sample.output) and any(
+                size_of(os.path.join(sample.output, n)) > 100_000
+                for n in os.listdir(sample.output)):
             break  # well inside the first file
         time.sleep(0.005)
     if p.poll() is not None:
@@ -184,14 +200,20 @@ def case_killed_mid_file(program, scratch, check):
     p.communicate(timeout=60)
     if program.windows:
         time.sleep(1)  # the Wine server lets go of the file
-    check(set(os.listdir(sample.output)) <= {big + TEMPORARY_SUFFIX},
-          f"after the kill the output folder holds {sorted(os.listdir(sample.output))}")
+    left = sorted(os.listdir(sample.output))
+    check(len(left) <= 1 and all(is_temporary_of(n, big) for n in left),
+          f"after the kill the output folder holds {left}")
+    print(f"  the killed run left {left}")
+    left_bytes = {n: open(os.path.join(sample.output, n), "rb").read() for n in left}
     check.equal(folder_hash(sample.input), before, "input folder hash after the kill")
 
     r = program.run(sample.args(program))
     check.equal(r.returncode, 4, "exit status of the second run")
-    check.equal(sorted(os.listdir(sample.output)), sorted(corrected_names(sample) + [big]),
+    check.equal(sorted(os.listdir(sample.output)), sorted(corrected_names(sample) + [big] + left),
                 "output folder after the second run")
+    for name, data in left_bytes.items():
+        check(open(os.path.join(sample.output, name), "rb").read() == data,
+              f"the killed run's {name} was changed")
     check(os.path.getsize(os.path.join(sample.output, big)) >
           os.path.getsize(os.path.join(sample.input, big)), "the big file's output is incomplete")
     check.equal(folder_hash(sample.input), before, "input folder hash after the second run")

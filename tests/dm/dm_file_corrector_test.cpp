@@ -7,10 +7,12 @@
 #include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "common/field.h"
 #include "common/text_format.h"
 #include "dm/sheet_corners.h"
+#include "dm/temporary_name.h"
 #include "dm_fixture.h"
 #include "test_support.h"
 
@@ -47,7 +49,19 @@ class DmFileCorrectorTest : public ::testing::Test {
   }
   std::string output() const { return readBytes(folder.path() / "out.dm"); }
   bool outputExists() const { return testsupport::exists(folder.path() / "out.dm"); }
-  bool temporaryExists() const { return testsupport::exists(folder.path() / "out.dm.ostrand-tmp"); }
+  // Names of the folder's temporary files ("<name>.<16 hex digits>.ostrand-tmp"), sorted.
+  std::vector<std::string> temporaryFiles() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+      const std::string name = entry.path().filename().string();
+      if (name.size() > 12 && name.compare(name.size() - 12, 12, ".ostrand-tmp") == 0) {
+        names.push_back(name);
+      }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  bool temporaryExists() const { return !temporaryFiles().empty(); }
 
   // The new history record and organisation record of a file with these correction entries.
   static Line newHistory(const std::string& countAndEntries) {
@@ -567,8 +581,10 @@ TEST_F(DmFileCorrectorTest, failedWritesLeaveNoOutput) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     log.clear();
-    corrector.setWriterFactory([&](const std::wstring& path) -> std::unique_ptr<RecordWriter> {
-      auto writer = std::make_unique<dmtest::TestWriter>(FileRecordWriter::create(path));
+    corrector.setWriterFactory([&](const std::wstring& path,
+                                   bool* nameTaken) -> std::unique_ptr<RecordWriter> {
+      auto writer =
+          std::make_unique<dmtest::TestWriter>(FileRecordWriter::createNew(path, nameTaken));
       writer->failAfterBytes = c.failAfterBytes;
       writer->failClose = c.failClose;
       return writer;
@@ -581,10 +597,79 @@ TEST_F(DmFileCorrectorTest, failedWritesLeaveNoOutput) {
   }
 
   log.clear();
-  corrector.setWriterFactory([](const std::wstring&) { return std::unique_ptr<RecordWriter>(); });
+  corrector.setWriterFactory(
+      [](const std::wstring&, bool*) { return std::unique_ptr<RecordWriter>(); });
   EXPECT_EQ(correct(in.bytes()), FileResult::Failed);
   EXPECT_EQ(log.text(), outPath + L" 書き込みOpen失敗\r\n");
   EXPECT_EQ(output(), "an earlier output");
+}
+
+// The copy goes to a new file of its own beside the output name. A name that exists already
+// belongs to somebody else (another run writing into the folder, a killed run's remains): it is
+// never opened, truncated or deleted; the next name is tried, 16 in all.
+TEST_F(DmFileCorrectorTest, theCopyGoesToANewTemporaryFileOfItsOwn) {
+  DmFile in = dmtest::standardHead();
+  for (int i = 0; i < 40; ++i) in.add(Line().text(0, "G"));
+  ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
+  const std::string corrected = output();
+
+  const std::string othersCopy = "another run's copy, half written";
+  const auto nameOf = [&](std::uint64_t token) {
+    return std::filesystem::path(temporaryPathFor(outPath, token)).filename().string();
+  };
+  std::vector<std::uint64_t> tokens;
+  corrector.setTokenSource([&] {
+    const std::uint64_t token = tokens.front();
+    tokens.erase(tokens.begin());
+    return token;
+  });
+  std::vector<std::wstring> tried;
+  corrector.setWriterFactory([&](const std::wstring& path, bool* nameTaken) {
+    tried.push_back(path);
+    return FileRecordWriter::createNew(path, nameTaken);
+  });
+  const struct {
+    const char* name;
+    int takenNames;        // the first tokens name files that exist already
+    bool cancel;
+    FileResult result;
+    const wchar_t* logLine;
+  } cases[] = {
+      {"two names taken", 2, false, FileResult::Corrected, nullptr},
+      {"two names taken, cancelled", 2, true, FileResult::Cancelled, nullptr},
+      {"all 16 names taken", 16, false, FileResult::Failed, L" 書き込みOpen失敗\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeBytes(folder.path() / "out.dm", "an earlier output");
+    log.clear();
+    tried.clear();
+    tokens.clear();
+    std::vector<std::string> taken;
+    for (int k = 0; k < c.takenNames; ++k) {
+      tokens.push_back(0x00000abc00000000ULL + k);
+      taken.push_back(nameOf(tokens.back()));
+      writeBytes(folder.path() / taken.back(), othersCopy);
+    }
+    tokens.push_back(0x00000abcffffffffULL);
+    progress.positions.clear();
+    progress.cancelAtCall = c.cancel ? 1 : 0;
+    state.cancelRequested = 0;
+
+    EXPECT_EQ(correct(in.bytes()), c.result);
+    const int attempts = c.takenNames < 16 ? c.takenNames + 1 : 16;
+    ASSERT_EQ(tried.size(), static_cast<std::size_t>(attempts));
+    for (int k = 0; k < attempts; ++k) {
+      EXPECT_EQ(tried[k], temporaryPathFor(outPath, k < c.takenNames ? 0x00000abc00000000ULL + k
+                                                                   : 0x00000abcffffffffULL));
+    }
+    EXPECT_EQ(output(), c.result == FileResult::Corrected ? corrected : "an earlier output");
+    EXPECT_EQ(log.text(), c.logLine ? outPath + c.logLine : L"");
+    // Only the others' files remain, as they were.
+    EXPECT_EQ(temporaryFiles(), taken);
+    for (const std::string& name : taken) EXPECT_EQ(readBytes(folder.path() / name), othersCopy);
+    for (const std::string& name : taken) std::filesystem::remove(folder.path() / name);
+  }
 }
 
 TEST_F(DmFileCorrectorTest, missingInput) {
@@ -617,7 +702,7 @@ TEST_F(DmFileCorrectorTest, outputThatIsTheInputIsRefused) {
     EXPECT_EQ(corrector.correctDmFile(inPath, output, progress, outcome), FileResult::Failed);
     EXPECT_EQ(log.text(), output + L" 入力ファイルと同じファイルのため、書き込めません\r\n");
     EXPECT_EQ(readBytes(folder.path() / "in.dm"), input);
-    EXPECT_FALSE(testsupport::exists(folder.path() / "in.dm.ostrand-tmp"));
+    EXPECT_FALSE(temporaryExists());
   }
 }
 

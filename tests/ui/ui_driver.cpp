@@ -4,8 +4,10 @@
 // program opened for the log, or, where no program opens text files, reads and answers the
 // message box that names the log instead; copies the log to <log copy>; presses F1 and answers
 // the message box that a missing manual gives; and ends the program with the dialog's Cancel
-// command. Prints what it did (message texts in UTF-8, their line ends as " | "); exits 0 on
-// success, 1 on any failure.
+// command. Prints what it did (message texts in UTF-8, their line ends as " | "). When 実行
+// brings up a message box instead (a refusal before the run), prints its text as
+// "ui_driver: message box: <text>" (UTF-8), answers it with OK and ends the program the same way.
+// Exits 0 after a run, 3 after a refusal, 1 on any failure.
 // With a <screenshot folder>, each message box is held on screen until <folder>\<name>.go exists,
 // after <folder>\<name>.ready has been written with its rectangle ("x y width height"); the
 // names are "log-box" and "manual-box".
@@ -58,6 +60,19 @@ bool fail(const char* what) {
   std::printf("ui_driver: %s\n", what);
   std::fflush(stdout);
   return false;
+}
+
+// The text of a message box (its static control 0xFFFF), printed in UTF-8 on one line.
+void printMessageBox(HWND box) {
+  std::wstring text = controlText(GetDlgItem(box, 0xFFFF));
+  for (wchar_t& c : text) {
+    if (c == L'\r' || c == L'\n') c = L'|';
+  }
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string bytes(size > 0 ? size : 1, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
+  std::printf("ui_driver: message box: %s\n", bytes.c_str());
+  std::fflush(stdout);
 }
 
 bool fileExists(const std::wstring& path) {
@@ -138,7 +153,9 @@ bool closeViewers(DWORD ownProcess, DWORD programProcess) {
   return false;
 }
 
-bool drive(const std::wstring& program, const std::wstring& logCopy) {
+enum class Outcome { Failed, Ran, Refused };
+
+Outcome drive(const std::wstring& program, const std::wstring& logCopy) {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   std::wstring runLog = std::wstring(temp) + L"Ostrand.txt";
@@ -150,11 +167,12 @@ bool drive(const std::wstring& program, const std::wstring& logCopy) {
   std::wstring commandLine = L"\"" + program + L"\"";
   if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &process)) {
-    return fail("Ostrand.exe does not start");
+    fail("Ostrand.exe does not start");
+    return Outcome::Failed;
   }
   CloseHandle(process.hThread);
 
-  bool ok = false;
+  Outcome outcome = Outcome::Failed;
   HWND dialog = nullptr;
   DWORD start = GetTickCount();
   while (dialog == nullptr && GetTickCount() - start < kTimeoutMs) {
@@ -173,23 +191,35 @@ bool drive(const std::wstring& program, const std::wstring& logCopy) {
     PostMessageW(button, BM_CLICK, 0, 0);
     bool sawRunning = false;
     bool ended = false;
+    bool refused = false;
     while (GetTickCount() - start < kTimeoutMs) {
-      // The box that names the log comes after the end of the run; any other box is a failure.
-      const bool boxUp = topWindow(process.dwProcessId, L"Larkspan2") != nullptr;
+      // A box that names the log comes after the end of the run (the log exists by then); any
+      // other box is a refusal before the run.
+      HWND box = topWindow(process.dwProcessId, L"Larkspan2");
       std::wstring label = controlText(button);
       if (label == L"キャンセル") sawRunning = true;
       if (label == L"実行" && fileExists(runLog)) {
         ended = true;
         break;
       }
-      if (boxUp) {
-        fail("a message box appeared");
+      if (box != nullptr) {
+        Sleep(200);  // its text is set before it shows; give it time to settle all the same
+        printMessageBox(box);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        refused = true;
         break;
       }
       Sleep(50);
     }
     std::printf("ui_driver: running look seen: %s\n", sawRunning ? "yes" : "no (run too short)");
-    if (ended) {
+    if (refused) {
+      // Wait for the box to go before the dialog is closed.
+      while (topWindow(process.dwProcessId, L"Larkspan2") != nullptr &&
+             GetTickCount() - start < kTimeoutMs) {
+        Sleep(50);
+      }
+      outcome = Outcome::Refused;
+    } else if (ended) {
       report("run log", runLog);
       // Either a viewer opens the log, or the program names it in a message box.
       HWND box = waitForBox(process.dwProcessId, 5000);
@@ -198,8 +228,11 @@ bool drive(const std::wstring& program, const std::wstring& logCopy) {
       } else if (closeViewers(GetCurrentProcessId(), process.dwProcessId)) {
         std::printf("ui_driver: viewer closed\n");
       }
-      ok = CopyFileW(runLog.c_str(), logCopy.c_str(), FALSE) != 0;
-      if (!ok) fail("cannot copy the run log file");
+      if (CopyFileW(runLog.c_str(), logCopy.c_str(), FALSE) != 0) {
+        outcome = Outcome::Ran;
+      } else {
+        fail("cannot copy the run log file");
+      }
       std::printf("ui_driver: run ended, status line \"%ls\" hidden: %s\n",
                   controlText(GetDlgItem(dialog, 3751)).c_str(),
                   IsWindowVisible(GetDlgItem(dialog, 3751)) ? "no" : "yes");
@@ -218,17 +251,18 @@ bool drive(const std::wstring& program, const std::wstring& logCopy) {
       } else {
         std::printf("ui_driver: no message box after F1\n");
       }
-    } else if (!ok) {
+    } else {
       fail("the run did not end in time");
     }
     PostMessageW(dialog, WM_CLOSE, 0, 0);
   }
   if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
     TerminateProcess(process.hProcess, 1);
-    ok = fail("Ostrand.exe did not end after its Cancel command");
+    fail("Ostrand.exe did not end after its Cancel command");
+    outcome = Outcome::Failed;
   }
   CloseHandle(process.hProcess);
-  return ok;
+  return outcome;
 }
 
 }  // namespace
@@ -239,5 +273,10 @@ int wmain(int argc, wchar_t** argv) {
     return 2;
   }
   if (argc == 4) screenshots = argv[3];
-  return drive(argv[1], argv[2]) ? 0 : 1;
+  switch (drive(argv[1], argv[2])) {
+    case Outcome::Ran: return 0;
+    case Outcome::Refused: return 3;
+    case Outcome::Failed: break;
+  }
+  return 1;
 }
