@@ -6,9 +6,18 @@
 namespace correctly_rounded {
 namespace {
 
+// The small helpers of the fast evaluation are inlined into each function: a call each would
+// cost more than they do.
+#define OSTRAND_INLINE [[gnu::always_inline]] inline
+
 // An unevaluated sum hi + lo of two doubles, |lo| at most about half an ulp of hi.
 struct DoubleDouble {
   double hi, lo;
+};
+
+// A table sine: head (26 significant bits) + rest + rest2, to about 2^-130.
+struct TableSine {
+  double head, rest, rest2;
 };
 
 #include "model/sine_table.inc"
@@ -18,7 +27,7 @@ static_assert(sizeof kSineTable / sizeof kSineTable[0] == 512, "sines of j pi/25
 // ---- exact operations on doubles (no fused multiply-add: the same on every platform) ----
 
 // s + e == a + b exactly (Knuth).
-DoubleDouble twoSum(double a, double b) {
+OSTRAND_INLINE DoubleDouble twoSum(double a, double b) {
   const double s = a + b;
   const double bb = s - a;
   const double e = (a - (s - bb)) + (b - bb);
@@ -26,20 +35,20 @@ DoubleDouble twoSum(double a, double b) {
 }
 
 // s + e == a + b exactly, for |a| >= |b| or a == 0 (Dekker).
-DoubleDouble fastTwoSum(double a, double b) {
+OSTRAND_INLINE DoubleDouble fastTwoSum(double a, double b) {
   const double s = a + b;
   return {s, b - (s - a)};
 }
 
 // a == hi + lo, each half of the significand (Veltkamp).
-DoubleDouble split(double a) {
+OSTRAND_INLINE DoubleDouble split(double a) {
   const double c = 134217729.0 * a;  // 2^27 + 1
   const double hi = c - (c - a);
   return {hi, a - hi};
 }
 
 // p + e == a * b exactly, barring overflow and underflow (Dekker).
-DoubleDouble twoProduct(double a, double b) {
+OSTRAND_INLINE DoubleDouble twoProduct(double a, double b) {
   const double p = a * b;
   const DoubleDouble as = split(a);
   const DoubleDouble bs = split(b);
@@ -81,19 +90,13 @@ DoubleDouble divide(const DoubleDouble& a, const DoubleDouble& b) {
   return add(fastTwoSum(q1, q2), {q3, 0.0});
 }
 
-// True when every value within `bound` of y.hi + y.lo rounds to y.hi. Rounding to nearest is
-// monotonic, so it is enough that both ends of the interval do; the bound is widened by 2^-20
-// of itself for the rounding of y.lo +- bound.
-bool roundsToHi(const DoubleDouble& y, double bound) {
-  const double b = bound + bound * 0x1p-20;
-  return y.hi + (y.lo + b) == y.hi && y.hi + (y.lo - b) == y.hi;
-}
-
 // ---- argument reduction: x = k pi/256 + r, |r| <= pi/512 (a little more at the rounding) ----
 
 constexpr double k256OverPi = 0x1.45f306dc9c883p+6;
 constexpr double kRoundingShift = 0x1.8p52;  // (t + shift) - shift rounds t to an integer
-constexpr double kFastLimit = 1024.0;         // |k| < 2^17: k times a 36-bit part is exact
+// The fast path: |x| <= 32 radians (16 latitudes of either sign are below 26), so |k| < 2^12,
+// k times a 36-bit part is exact and the fourth part's product is below 2^-110.
+constexpr double kFastLimit = 32.0;
 constexpr double kAccurateLimit = 0x1p30;
 constexpr double kTwoPi = 0x1.921fb54442d18p+2;
 
@@ -102,19 +105,20 @@ struct Reduced {
   int index;  // k modulo 512
 };
 
-int tableIndex(double k) {
+OSTRAND_INLINE int tableIndex(double k) {
   return static_cast<int>(static_cast<long long>(k) & 511);
 }
 
-// For |x| <= kFastLimit: about 2^-110 absolute. The products with the first four parts are
-// exact; x - k P1 is exact (Sterbenz); the fifth part is below 2^-140 of the result.
-Reduced reduceFast(double x) {
+// For |x| <= kFastLimit, about 2^-109 absolute: x - k P1 is exact (Sterbenz) and so are the
+// products with the first three parts; the fourth and fifth are below 2^-110. The pair is not
+// renormalised: lo is below 2^-52 of hi except where r is so small that only the absolute error
+// counts.
+OSTRAND_INLINE Reduced reduceFast(double x) {
   const double k = (x * k256OverPi + kRoundingShift) - kRoundingShift;
   const double r1 = x - k * kPiOver256Parts[0];
   const DoubleDouble r2 = twoSum(r1, -(k * kPiOver256Parts[1]));
-  const DoubleDouble r3 = twoSum(r2.hi, -(k * kPiOver256Parts[2]));
-  const double lo = (r2.lo + r3.lo) - k * kPiOver256Parts[3];
-  return {twoSum(r3.hi, lo), tableIndex(k)};
+  const double lo = r2.lo - k * kPiOver256Parts[2];
+  return {{r2.hi, lo}, tableIndex(k)};
 }
 
 // For finite |x| <= kAccurateLimit: about 2^-106 relative to r; the products are taken exactly.
@@ -125,9 +129,15 @@ Reduced reduceAccurate(double x) {
   return {r, tableIndex(k)};
 }
 
-// sin and cos of the table angle k pi/256 of a reduction.
-DoubleDouble tableSin(int index) { return kSineTable[index]; }
-DoubleDouble tableCos(int index) { return kSineTable[(index + 128) & 511]; }
+// sin and cos of the table angle k pi/256 of a reduction: as head and rest for the fast sum,
+// as double-double for the accurate one.
+OSTRAND_INLINE const TableSine& tableSin(int index) { return kSineTable[index]; }
+OSTRAND_INLINE const TableSine& tableCos(int index) { return kSineTable[(index + 128) & 511]; }
+
+DoubleDouble accurateValue(const TableSine& t, double sign) {
+  const DoubleDouble v = fastTwoSum(t.head, t.rest);
+  return fastTwoSum(sign * v.hi, sign * (v.lo + t.rest2));
+}
 
 // ---- a cos r + b sin r: sin(x) with a = sin(k pi/256), b = cos(k pi/256); cos(x) with
 // a = cos(k pi/256), b = -sin(k pi/256) ----
@@ -139,27 +149,58 @@ constexpr double kS7 = 0x1.a01a01a01a01ap-13;
 constexpr double kC4 = 0x1.5555555555555p-5;
 constexpr double kC6 = 0x1.6c16c16c16c17p-10;
 
-// Relative error bound of the fast sum, and its floor from the reduction (absolute).
-constexpr double kFastRelativeError = 0x1p-64;
-constexpr double kFastAbsoluteError = 0x1p-108;
+// Error bound of the fast sum: relative, with a floor from the reduction (absolute), both
+// widened by 2^-20 of themselves for the rounding of the test itself.
+constexpr double kFastRelativeError = 0x1p-64 * (1 + 0x1p-20);
+constexpr double kFastAbsoluteError = 0x1p-107 * (1 + 0x1p-20);
 
-DoubleDouble combineFast(const DoubleDouble& a, const DoubleDouble& b, const DoubleDouble& r) {
-  const double rh = r.hi;
-  const double rl = r.lo;
-  const double r2 = rh * rh;
-  // cos r - 1 and sin r - rh, their terms up to r^6 and r^7 (the next are below 2^-70 of the
-  // result), with the first-order terms of rl.
-  const double cosTail = r2 * (-0.5 + r2 * (kC4 - r2 * kC6)) - rh * rl;
-  const double sinTail = rh * r2 * (-kS3 + r2 * (kS5 - r2 * kS7)) + rl;
-  const DoubleDouble p = twoProduct(b.hi, rh);
-  const DoubleDouble s = twoSum(a.hi, p.hi);
-  const double tail =
-      ((b.lo * rh + b.hi * sinTail) + (a.lo + a.hi * cosTail)) + (s.lo + p.lo);
-  return twoSum(s.hi, tail);
+// The parts of sin r and cos r that the fast sums share.
+struct FastSeries {
+  double rh, rl;
+  double rHead, rTail;  // rh split in halves: a 26-bit head times them is exact
+  double cosTail;       // cos r - 1
+  double sinTail;       // sin r - rh
+};
+
+OSTRAND_INLINE FastSeries fastSeries(const DoubleDouble& r) {
+  FastSeries f;
+  f.rh = r.hi;
+  f.rl = r.lo;
+  const DoubleDouble halves = split(r.hi);
+  f.rHead = halves.hi;
+  f.rTail = halves.lo;
+  const double r2 = f.rh * f.rh;
+  // Terms up to r^6 and r^7 (the next are below 2^-70 of the result), with the first-order
+  // terms of rl.
+  f.cosTail = r2 * (-0.5 + r2 * (kC4 - r2 * kC6)) - f.rh * f.rl;
+  f.sinTail = f.rh * r2 * (-kS3 + r2 * (kS5 - r2 * kS7)) + f.rl;
+  return f;
 }
 
-double fastBound(const DoubleDouble& y) {
-  return kFastRelativeError * std::fabs(y.hi) + kFastAbsoluteError;
+// a cos r + b sin r = a + b rh + (a (cos r - 1) + b (sin r - rh)), with b's sign `bSign`: the
+// products of the heads are exact and their sum is taken exactly; everything else is below
+// 2^-26 of the result.
+OSTRAND_INLINE DoubleDouble combineFast(const TableSine& a, const TableSine& b, double bSign,
+                         const FastSeries& f) {
+  const double bHead = bSign * b.head;
+  const double bRest = bSign * b.rest;
+  // Exact: a table sine other than 0 exceeds sin(pi/256) > |b r|.
+  const DoubleDouble s = fastTwoSum(a.head, bHead * f.rHead);
+  const double aWhole = a.head + a.rest;
+  const double bWhole = bHead + bRest;
+  const double tail = ((bRest * f.rh + bWhole * f.sinTail) + (a.rest + aWhole * f.cosTail)) +
+                      (s.lo + bHead * f.rTail);
+  return fastTwoSum(s.hi, tail);
+}
+
+// True when every value within `bound` of y.hi + y.lo rounds to y.hi. Rounding to nearest is
+// monotonic, so it is enough that both ends of the interval do.
+OSTRAND_INLINE bool roundsToHi(const DoubleDouble& y, double bound) {
+  return y.hi + (y.lo + bound) == y.hi && y.hi + (y.lo - bound) == y.hi;
+}
+
+OSTRAND_INLINE bool fastRounds(const DoubleDouble& y) {
+  return roundsToHi(y, kFastRelativeError * std::fabs(y.hi) + kFastAbsoluteError);
 }
 
 // sin r and cos r in double-double: the Taylor series to r^15 and r^14 (|r| <= pi/512).
@@ -183,8 +224,6 @@ DoubleDouble cosAccurate(const DoubleDouble& r) {
   return add({1.0, 0.0}, multiply(u, r2));
 }
 
-constexpr double kAccurateRelativeError = 0x1p-97;
-
 // Reduces any double for the accurate path: not a number stays so, an infinity becomes one.
 bool accurateArgument(double& x) {
   if (!std::isfinite(x)) return false;
@@ -197,20 +236,51 @@ DoubleDouble sinOrCosAccurate(double x, bool cosine) {
   const Reduced red = reduceAccurate(x);
   const DoubleDouble sr = sinAccurate(red.r);
   const DoubleDouble cr = cosAccurate(red.r);
-  const DoubleDouble a = cosine ? tableCos(red.index) : tableSin(red.index);
-  const DoubleDouble b = cosine ? negate(tableSin(red.index)) : tableCos(red.index);
-  return add(multiply(a, cr), multiply(b, sr));
+  const DoubleDouble s = accurateValue(tableSin(red.index), 1.0);
+  const DoubleDouble c = accurateValue(tableCos(red.index), 1.0);
+  if (cosine) return add(multiply(c, cr), negate(multiply(s, sr)));
+  return add(multiply(s, cr), multiply(c, sr));
 }
 
-bool fastSinOrCos(double x, bool cosine, double& result) {
-  if (!(std::fabs(x) <= kFastLimit)) return false;
+// The fast sine (cosine = false) or cosine alone.
+OSTRAND_INLINE DoubleDouble fastSinOrCos(double x, bool cosine) {
   const Reduced red = reduceFast(x);
-  const DoubleDouble a = cosine ? tableCos(red.index) : tableSin(red.index);
-  const DoubleDouble b = cosine ? negate(tableSin(red.index)) : tableCos(red.index);
-  const DoubleDouble y = combineFast(a, b, red.r);
-  if (!roundsToHi(y, fastBound(y))) return false;
-  result = y.hi;
-  return true;
+  const FastSeries f = fastSeries(red.r);
+  const TableSine& s = tableSin(red.index);
+  const TableSine& c = tableCos(red.index);
+  return cosine ? combineFast(c, s, -1.0, f) : combineFast(s, c, 1.0, f);
+}
+
+// The fast sine and cosine of one reduction.
+struct FastSinCos {
+  DoubleDouble sin, cos;
+};
+
+OSTRAND_INLINE FastSinCos fastSinCos(double x) {
+  const Reduced red = reduceFast(x);
+  const FastSeries f = fastSeries(red.r);
+  const TableSine& s = tableSin(red.index);
+  const TableSine& c = tableCos(red.index);
+  return {combineFast(s, c, 1.0, f), combineFast(c, s, -1.0, f)};
+}
+
+// The fast tangent from the fast sine and cosine: q = s / c from a first quotient and the
+// exact remainder s.hi - q c.hi (Sterbenz) corrected by the low parts. Sets `decided`.
+OSTRAND_INLINE double fastTanOf(const FastSinCos& sc, bool& decided) {
+  const DoubleDouble& s = sc.sin;
+  const DoubleDouble& c = sc.cos;
+  const double inverse = 1.0 / c.hi;
+  const double qh = s.hi * inverse;
+  const DoubleDouble t = twoProduct(qh, c.hi);
+  const double remainder = (((s.hi - t.hi) - t.lo) + s.lo) - qh * c.lo;
+  const DoubleDouble q = fastTwoSum(qh, remainder * inverse);
+  // The relative errors of sine and cosine add up, and the reduction's absolute floor counts
+  // relative to each of them: |q| floor (1/|s| + 1/|c|) = floor |1/c| (1 + |q|).
+  const double size = std::fabs(q.hi);
+  const double bound = (2.0 * kFastRelativeError + 0x1p-98) * size +
+                       kFastAbsoluteError * std::fabs(inverse) * (1.0 + size);
+  decided = roundsToHi(q, bound);
+  return q.hi;
 }
 
 }  // namespace
@@ -222,10 +292,29 @@ bool fastSin(double x, double& result) {
     result = x;
     return true;
   }
-  return fastSinOrCos(x, false, result);
+  if (!(std::fabs(x) <= kFastLimit)) return false;
+  const DoubleDouble y = fastSinOrCos(x, false);
+  result = y.hi;
+  return fastRounds(y);
 }
 
-bool fastCos(double x, double& result) { return fastSinOrCos(x, true, result); }
+bool fastCos(double x, double& result) {
+  if (!(std::fabs(x) <= kFastLimit)) return false;
+  const DoubleDouble y = fastSinOrCos(x, true);
+  result = y.hi;
+  return fastRounds(y);
+}
+
+bool fastTan(double x, double& result) {
+  if (x == 0.0) {
+    result = x;
+    return true;
+  }
+  if (!(std::fabs(x) <= kFastLimit)) return false;
+  bool decided = false;
+  result = fastTanOf(fastSinCos(x), decided);
+  return decided;
+}
 
 double accurateSin(double x) {
   if (x == 0.0) return x;
@@ -238,30 +327,6 @@ double accurateCos(double x) {
   return sinOrCosAccurate(x, true).hi;
 }
 
-bool fastTan(double x, double& result) {
-  if (x == 0.0) {
-    result = x;
-    return true;
-  }
-  if (!(std::fabs(x) <= kFastLimit)) return false;
-  const Reduced red = reduceFast(x);
-  const DoubleDouble s = combineFast(tableSin(red.index), tableCos(red.index), red.r);
-  const DoubleDouble c = combineFast(tableCos(red.index), negate(tableSin(red.index)), red.r);
-  // q = s / c: the first quotient, then the exact remainder s.hi - q c.hi (Sterbenz) corrected
-  // by the low parts.
-  const double qh = s.hi / c.hi;
-  const DoubleDouble t = twoProduct(qh, c.hi);
-  const double remainder = (((s.hi - t.hi) - t.lo) + s.lo) - qh * c.lo;
-  const DoubleDouble q = fastTwoSum(qh, remainder / c.hi);
-  // Relative errors of sine and cosine add up; the reduction's absolute floor counts relative
-  // to each of them.
-  const double relative = 2.0 * kFastRelativeError + kFastAbsoluteError / std::fabs(s.hi) +
-                          kFastAbsoluteError / std::fabs(c.hi) + 0x1p-100;
-  if (!roundsToHi(q, relative * std::fabs(q.hi))) return false;
-  result = q.hi;
-  return true;
-}
-
 double accurateTan(double x) {
   if (x == 0.0) return x;
   if (!accurateArgument(x)) return x - x;
@@ -271,14 +336,18 @@ double accurateTan(double x) {
 }  // namespace detail
 
 double sin(double x) {
-  double result;
-  if (detail::fastSin(x, result)) return result;
+  if (x != 0.0 && std::fabs(x) <= kFastLimit) {
+    const DoubleDouble y = fastSinOrCos(x, false);
+    if (fastRounds(y)) return y.hi;
+  }
   return detail::accurateSin(x);
 }
 
 double cos(double x) {
-  double result;
-  if (detail::fastCos(x, result)) return result;
+  if (std::fabs(x) <= kFastLimit) {
+    const DoubleDouble y = fastSinOrCos(x, true);
+    if (fastRounds(y)) return y.hi;
+  }
   return detail::accurateCos(x);
 }
 
@@ -286,6 +355,44 @@ double tan(double x) {
   double result;
   if (detail::fastTan(x, result)) return result;
   return detail::accurateTan(x);
+}
+
+void sines(const double* x, double* sine, int count) {
+  for (int i = 0; i < count; ++i) {
+    const double xi = x[i];
+    if (xi != 0.0 && std::fabs(xi) <= kFastLimit) {
+      const DoubleDouble y = fastSinOrCos(xi, false);
+      if (fastRounds(y)) {
+        sine[i] = y.hi;
+        continue;
+      }
+    }
+    sine[i] = detail::accurateSin(xi);
+  }
+}
+
+void sinCos(double x, double& sine, double& cosine) {
+  if (x != 0.0 && std::fabs(x) <= kFastLimit) {
+    const FastSinCos sc = fastSinCos(x);
+    sine = fastRounds(sc.sin) ? sc.sin.hi : detail::accurateSin(x);
+    cosine = fastRounds(sc.cos) ? sc.cos.hi : detail::accurateCos(x);
+    return;
+  }
+  sine = sin(x);
+  cosine = cos(x);
+}
+
+void tanCos(double x, double& tangent, double& cosine) {
+  if (x != 0.0 && std::fabs(x) <= kFastLimit) {
+    const FastSinCos sc = fastSinCos(x);
+    bool decided = false;
+    const double q = fastTanOf(sc, decided);
+    tangent = decided ? q : detail::accurateTan(x);
+    cosine = fastRounds(sc.cos) ? sc.cos.hi : detail::accurateCos(x);
+    return;
+  }
+  tangent = tan(x);
+  cosine = cos(x);
 }
 
 double powThreeHalves(double w) {
@@ -298,11 +405,11 @@ double powThreeHalves(double w) {
   const double s = std::sqrt(w);
   const DoubleDouble s2 = twoProduct(s, s);
   const double remainder = (w - s2.hi) - s2.lo;
-  const double delta = remainder / (2.0 * s);
-  // w (s + delta), about 2^-103 relative.
+  // w (s + delta) with delta = remainder / 2s, and w delta = s remainder / 2 (w / s^2): s^2 is w
+  // to 2^-52, so the division is not needed. About 2^-103 relative.
   const DoubleDouble ws = twoProduct(w, s);
-  const DoubleDouble y = fastTwoSum(ws.hi, ws.lo + w * delta);
-  if (roundsToHi(y, 0x1p-100 * y.hi)) return y.hi;
+  const DoubleDouble y = fastTwoSum(ws.hi, ws.lo + 0.5 * s * remainder);
+  if (roundsToHi(y, 0x1p-99 * y.hi)) return y.hi;
   // Undecided: when the root is exact, w s is the exact power and its rounded product is the
   // result (an exact halfway case rounds to even); otherwise the power is irrational and lies
   // well within the bound only in cases too rare to have been met.
@@ -316,7 +423,7 @@ double cube(double x) {
   const DoubleDouble h = twoProduct(x, p.hi);
   const DoubleDouble l = twoProduct(x, p.lo);
   const DoubleDouble y = fastTwoSum(h.hi, h.lo + (l.hi + l.lo));
-  if (roundsToHi(y, 0x1p-104 * std::fabs(y.hi))) return y.hi;
+  if (roundsToHi(y, 0x1p-103 * std::fabs(y.hi))) return y.hi;
   // Undecided: when x^2 is exact, h is the exact cube and its rounded product the result.
   return p.lo == 0.0 ? h.hi : y.hi;
 }

@@ -61,11 +61,14 @@ double sumArcSeries(const ArcSeries& series, const double (&powers)[8]) {
 }  // namespace
 
 double meridianArc(double phi, double aOneMinusE2, const MeridianArcCoefficients& k) {
-  const double bracket = k.i / 16.0 * cr::sin(16.0 * phi) - k.h / 14.0 * cr::sin(14.0 * phi) +
-                         k.g / 12.0 * cr::sin(12.0 * phi) - k.f / 10.0 * cr::sin(10.0 * phi) +
-                         k.e / 8.0 * cr::sin(8.0 * phi) - k.d / 6.0 * cr::sin(6.0 * phi) +
-                         k.c / 4.0 * cr::sin(4.0 * phi) - k.b / 2.0 * cr::sin(2.0 * phi) +
-                         k.a * phi;
+  // sin 16phi, sin 14phi, ..., sin 2phi, all in one call.
+  const double angles[8] = {16.0 * phi, 14.0 * phi, 12.0 * phi, 10.0 * phi,
+                            8.0 * phi,  6.0 * phi,  4.0 * phi,  2.0 * phi};
+  double s[8];
+  cr::sines(angles, s, 8);
+  const double bracket = k.i / 16.0 * s[0] - k.h / 14.0 * s[1] + k.g / 12.0 * s[2] -
+                         k.f / 10.0 * s[3] + k.e / 8.0 * s[4] - k.d / 6.0 * s[5] +
+                         k.c / 4.0 * s[6] - k.b / 2.0 * s[7] + k.a * phi;
   return aOneMinusE2 * bracket;
 }
 
@@ -104,8 +107,7 @@ void ZoneProjection::setUp(int zone, int kind) {
 
   // The footpoint iteration always starts at phi0: its first step's trigonometry is fixed.
   const double phi0 = origin_.north;
-  sinPhi0_ = cr::sin(phi0);
-  cosPhi0_ = cr::cos(phi0);
+  cr::sinCos(phi0, sinPhi0_, cosPhi0_);
   const double w0 = 1.0 - e2_ * sinPhi0_ * sinPhi0_;
   w0Pow15_ = cr::powThreeHalves(w0);
   w0Sqrt_ = std::sqrt(w0);
@@ -129,8 +131,8 @@ int ZoneProjection::planeToGeodetic(const CoordPoint& in, CoordPoint& out,
     int steps = 1;
     bool converged = std::fabs(step) < kFootpointTolerance;
     while (!converged && steps < kFootpointMaxSteps) {
-      const double sinPhi = cr::sin(phi);
-      const double cosPhi = cr::cos(phi);
+      double sinPhi = 0.0, cosPhi = 0.0;
+      cr::sinCos(phi, sinPhi, cosPhi);
       const double dn = meridianArc(phi, aOneMinusE2_, arc_) - m;
       const double w = 1.0 - e2_ * sinPhi * sinPhi;
       const double next =
@@ -143,8 +145,8 @@ int ZoneProjection::planeToGeodetic(const CoordPoint& in, CoordPoint& out,
   }
   const double phi1 = phi;
 
-  const double t = cr::tan(phi1);
-  const double cosPhi1 = cr::cos(phi1);
+  double t = 0.0, cosPhi1 = 0.0;
+  cr::tanCos(phi1, t, cosPhi1);
   const double eta2 = ePrime2_ * cosPhi1 * cosPhi1;
   const double n = c_ / std::sqrt(1.0 + eta2);
 
@@ -200,8 +202,8 @@ int ZoneProjection::geodeticToPlane(const CoordPoint& in, CoordPoint& out) const
   const double phi = in.north / 180.0 * kPi;
   const double dl = lambda - origin_.east;
 
-  const double t = cr::tan(phi);
-  const double cosPhi = cr::cos(phi);
+  double t = 0.0, cosPhi = 0.0;
+  cr::tanCos(phi, t, cosPhi);
   const double cos2 = cosPhi * cosPhi;
   const double eta2 = ePrime2_ * cos2;
   const double n = c_ / std::sqrt(1.0 + eta2);

@@ -1,6 +1,6 @@
 // Writes the constants of the correctly rounded sine and cosine (src/model/sine_table.inc) from
-// MPFR at 400 bits: the sines of j pi/256 (j = 0 ... 511) as pairs of doubles, pi/256 in five
-// parts, and 1/n! (n = 2 ... 15) as pairs of doubles. Regenerate with:
+// MPFR at 400 bits: the sines of j pi/256 (j = 0 ... 511) as a 26-bit head and two doubles of
+// rest, pi/256 in five parts, and 1/n! (n = 0 ... 15) as pairs of doubles. Regenerate with:
 //   cmake --build build/native --target make_sine_table &&
 //   build/native/bin/make_sine_table > src/model/sine_table.inc
 #include <mpfr.h>
@@ -46,15 +46,21 @@ int main() {
   }
   std::printf("};\n\n");
 
-  std::printf("// sin(j pi/256), j = 0 ... 511: the nearest double and the nearest double to the rest.\n");
-  std::printf("constexpr DoubleDouble kSineTable[512] = {\n");
+  std::printf("// sin(j pi/256), j = 0 ... 511: the value rounded to 26 significant bits (so that its\n");
+  std::printf("// product with a half-split double is exact), the double nearest the rest, and the double\n");
+  std::printf("// nearest what remains.\n");
+  std::printf("constexpr TableSine kSineTable[512] = {\n");
   for (int j = 0; j < 512; ++j) {
     mpfr_mul_ui(angle, pi, j, MPFR_RNDN);
     mpfr_div_ui(angle, angle, 256, MPFR_RNDN);
     mpfr_sin(value, angle, MPFR_RNDN);
-    std::printf("    ");
-    printPair(value);
-    std::printf(",\n");
+    mpfr_set_prec(part, 26);
+    mpfr_set(part, value, MPFR_RNDN);
+    mpfr_sub(rest, value, part, MPFR_RNDN);
+    const double head = mpfr_get_d(part, MPFR_RNDN);
+    const double rest1 = mpfr_get_d(rest, MPFR_RNDN);
+    mpfr_sub_d(rest, rest, rest1, MPFR_RNDN);
+    std::printf("    {%a, %a, %a},\n", head, rest1, mpfr_get_d(rest, MPFR_RNDN));
   }
   std::printf("};\n\n");
 
