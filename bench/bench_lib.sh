@@ -68,7 +68,8 @@ bench_best() {
     for which in native windows; do
       bench_run "$which" "$in" "$BENCH_WORK/out-$which" "$par" \
         /usr/bin/time -f '%e %U %S' -o "$BENCH_WORK/run.time" || true
-      read -r t user sys < "$BENCH_WORK/run.time"
+      # The last line: /usr/bin/time puts "Command exited with non-zero status" before it.
+      read -r t user sys < <(tail -n 1 "$BENCH_WORK/run.time")
       cpu=$(echo "$user + $sys" | bc -l)
       echo "run $i $which: $t s wall, $cpu s processor" >&2
       if [ "$which" = native ]; then
