@@ -246,8 +246,10 @@ class DmFile:
         fractions = self.histories[-1].fractions
         out = []
         for value, f in zip(self.corners()[0], fractions[:2]):
+            # An integer part of 0 takes its sign from the fraction (0 and -400 is -0.4 m).
             delta = abs(f) * self.unit_mm() / 1000
-            out.append(value + delta if value >= 0 else value - delta)
+            negative = value < 0 or (value == 0 and f < 0)
+            out.append(value - delta if negative else value + delta)
         return tuple(out)
 
     def unit_mm(self):

@@ -13,8 +13,12 @@
 
 namespace {
 
-// The history holds at most 10 blocks: a modification count of 0 to 9.
-constexpr int kMaxModificationCount = 9;
+// The modification count is a two-column field: the count written back, one more than the
+// count read, must fit it. The file holds as many history blocks as the count plus 1.
+constexpr int kMaxModificationCount = 98;
+// Zones of the plane rectangular coordinate system.
+constexpr int kFirstZone = 1;
+constexpr int kLastZone = 19;
 // A history record lists at most 5 corrections.
 constexpr int kMaxCorrections = 5;
 // Progress is reported before records 1, 33, 65 ...
@@ -114,6 +118,12 @@ class OneFile {
     return complete(record);
   }
 
+  static bool isZone(int zone) { return zone >= kFirstZone && zone <= kLastZone; }
+
+  // The file's zone comes from its sheet number, else from the run (an index file or the
+  // fallback zone). A first record other than a header is copied unchanged, with a modification
+  // count of 0. Without a zone of 1 to 19 no point can be corrected, and a copy with a new
+  // history block would claim a correction that never happened: such a file is refused.
   void headerStep() {
     if (!complete(record_)) return;
     if (record_.bytes[0] == 'M') {
@@ -123,12 +133,13 @@ class OneFile {
       std::memcpy(sheetNumber, record_.at(2), 8);
       sheetNumber[8] = '\0';
       int zone = 0;
-      if (parseSheetNumber(sheetNumber, &zone) == 1 && zone >= 1 && zone <= 19) {
-        model_.setZone(zone);
-      } else if (model_.zone() < 1) {
-        refuse(kZoneUnknown);
-        return;
-      }
+      if (parseSheetNumber(sheetNumber, &zone) == 1 && isZone(zone)) model_.setZone(zone);
+    }
+    if (!isZone(model_.zone())) {
+      refuse(kZoneUnknown);
+      return;
+    }
+    if (record_.bytes[0] == 'M') {
       encoding_ = detectKanjiEncoding(record_);
       if (modificationCount_ < 0 || modificationCount_ > kMaxModificationCount) {
         refuse(kBadModificationCount);

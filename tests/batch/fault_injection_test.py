@@ -230,7 +230,7 @@ def bad_files(good):
     header, frame = good[0], good[1]
     head = b"".join(good[:4])
     return [
-        ("b1_count10.dm", header[:65] + b"10" + header[67:] + b"".join(good[1:]),
+        ("b1_count99.dm", header[:65] + b"99" + header[67:] + b"".join(good[1:]),
          BAD_MODIFICATION_COUNT),
         ("b2_count_minus1.dm", header[:65] + b"-1" + header[67:] + b"".join(good[1:]),
          BAD_MODIFICATION_COUNT),
@@ -259,7 +259,7 @@ def case_bad_files_among_good_ones(program, scratch, check):
         reasons[name] = reason
     before = folder_hash(sample.input)
     os.mkdir(sample.output)
-    earlier = ["b1_count10.dm", "b4_cut_in_history.dm", "r1_datum.dm"]
+    earlier = ["b1_count99.dm", "b4_cut_in_history.dm", "r1_datum.dm"]
     for name in earlier:
         with open(os.path.join(sample.output, name), "wb") as f:
             f.write(EARLIER)

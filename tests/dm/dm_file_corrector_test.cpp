@@ -5,6 +5,7 @@
 #include <random>
 #include <string>
 
+#include "common/text_format.h"
 #include "dm_fixture.h"
 #include "test_support.h"
 
@@ -130,6 +131,7 @@ struct RefusalCase {
   std::string input;
   int parameterId;
   const wchar_t* message;
+  int runZone = 0;  // the zone the run sets before the file: its index or fallback zone
 };
 
 TEST_F(DmFileCorrectorTest, refusals) {
@@ -150,9 +152,21 @@ TEST_F(DmFileCorrectorTest, refusals) {
     return file.bytes();
   };
   const Line frame = dmtest::frameRecord(-1500, -2000, 0, 0, 1);
+  Line notAHeader = dmtest::headerRecord("09LD35", 0);
+  notAHeader.text(0, "X");
   const RefusalCase cases[] = {
       {"no zone", withHeader(dmtest::headerRecord("XX", 0), frame), 5,
        L"「系」情報不明のため、補正できません"},
+      {"no zone: an index zone of 45", withHeader(dmtest::headerRecord("XX", 0), frame), 5,
+       L"「系」情報不明のため、補正できません", 45},
+      {"no zone: sheet number zone 00", withHeader(dmtest::headerRecord("00LD35", 0), frame), 5,
+       L"「系」情報不明のため、補正できません"},
+      {"no header record and no zone of the run", withHeader(notAHeader, frame), 5,
+       L"「系」情報不明のため、補正できません"},
+      {"no header record and an index zone of 45", withHeader(notAHeader, frame), 5,
+       L"「系」情報不明のため、補正できません", 45},
+      {"no header record and a zone of -3", withHeader(notAHeader, frame), 5,
+       L"「系」情報不明のため、補正できません", -3},
       {"datum blank", withHistory(dmtest::historyRecord(98, 4, 0, -1, {})), 5,
        L"世界測地系(測地成果2000)のデータでないため、補正できません"},
       {"datum 0, before the correction count", withHistory(dmtest::historyRecord(98, 4, 0, 0, {"01", "02", "03", "04", "05"})), 5,
@@ -173,7 +187,8 @@ TEST_F(DmFileCorrectorTest, refusals) {
        L"ファイルが途中で終わっているため、補正できません"},
       {"last history record without its line end", head.bytes().substr(0, 5 * 86 - 2), 5,
        L"ファイルが途中で終わっているため、補正できません"},
-      {"modification count 10", withHeader(dmtest::headerRecord("09LD35", 10), frame), 5,
+      {"modification count 99: its successor does not fit the field",
+       withHeader(dmtest::headerRecord("09LD35", 99), frame), 5,
        L"修正回数が不正なため、補正できません"},
       {"modification count -1", withHeader(dmtest::headerRecord("09LD35", -1), frame), 5,
        L"修正回数が不正なため、補正できません"},
@@ -186,7 +201,7 @@ TEST_F(DmFileCorrectorTest, refusals) {
   for (const RefusalCase& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(dmtest::loadTestParameters(model, folder, c.parameterId));
-    model.setZone(0);
+    model.setZone(c.runZone);
     log.clear();
     EXPECT_EQ(correct(c.input), FileResult::Refused);
     // The refusal is the only line the file adds to the log.
@@ -208,7 +223,8 @@ TEST_F(DmFileCorrectorTest, fallbackZoneAndFirstRecordWithoutM) {
   EXPECT_EQ(correct(in.bytes()), FileResult::Corrected);
   EXPECT_EQ(model.zone(), 9);
 
-  // A first record without "M" is copied unchanged; the fallback zone is used without a check.
+  // A first record without "M" is copied unchanged; its sheet number and modification count
+  // are not read, and the run's zone is the file's.
   DmFile noHeader;
   Line first = dmtest::headerRecord("01LD35", 7);
   first.text(0, "X");
@@ -222,6 +238,18 @@ TEST_F(DmFileCorrectorTest, fallbackZoneAndFirstRecordWithoutM) {
   EXPECT_EQ(output().substr(0, 86), noHeader.record(0));
   EXPECT_EQ(model.zone(), 9);
   EXPECT_EQ(log.text(), L"");
+
+  // Any zone of 1 to 19 will do, also one whose plane the grid does not cover: the corners are
+  // then listed as not corrected, and the file is still corrected.
+  for (int zone : {1, 19}) {
+    SCOPED_TRACE(zone);
+    model.setZone(zone);
+    log.clear();
+    EXPECT_EQ(correct(noHeader.bytes()), FileResult::Corrected);
+    EXPECT_EQ(output().substr(0, 86), noHeader.record(0));
+    EXPECT_EQ(output().size(), noHeader.bytes().size() + 2 * 86);  // the new history block
+    EXPECT_EQ(model.zone(), zone);
+  }
 }
 
 TEST_F(DmFileCorrectorTest, cornersAndTheirFractions) {
@@ -253,6 +281,23 @@ TEST_F(DmFileCorrectorTest, cornersAndTheirFractions) {
        {-68, 0, 0, 0, 0, 0, 0, 0},
        "    -45  -2000      0      0", "      0  -2000    -45      0",
        " -68   0   0   0   0   0   0   0"},
+      // An integer part of 0 with a negative fraction is a coordinate between -1 m and 0: corner
+      // 0 at X -0.4 m, Y -0.3 m, just south-west of the zone origin, stays there.
+      {"corner 0 on both axes, just south-west of the origin", 1,
+       dmtest::frameRecord(0, 0, 3000, 4000, 1),
+       {-400, -300, 0, 0, 0, 0, 0, 0},
+       "      0      0   3000   4000", "   3000      0      0   4000",
+       "-400-300   0   0   0   0   0   0"},
+      {"corners on an axis, unit 10: the fraction's sign decides", 10,
+       dmtest::frameRecord(0, -2000, 0, 0, 10),
+       {-68, 0, 45, 0, 0, 0, -5, 0},
+       "      0  -2000      0      0", "      0  -2000      0      0",
+       " -68   0  45   0   0   0  -5   0"},
+      {"a positive integer part ignores the fraction's sign", 1,
+       dmtest::frameRecord(12, -2000, 0, 0, 1),
+       {-400, 0, 0, 0, 0, 0, 0, 0},
+       "     12  -2000      0      0", "      0  -2000     12      0",
+       " 400   0   0   0   0   0   0   0"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -278,14 +323,15 @@ TEST_F(DmFileCorrectorTest, aCornerOutsideTheGridIsWrittenUncorrected) {
       .add(dmtest::frameRecord(-1500, -2000, 0, 90000, 1))
       .add(Line())
       .add(dmtest::historyRecord(98, 4, 0, 3, {}))
-      .add(dmtest::organisationRecord("", {0, 0, 0, 123}));
+      .add(dmtest::organisationRecord("", {0, 0, -250, 123}));
   ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
-  // Corner 2 and corner 3 (which takes corner 2's Y) lie 90 km east, outside the grid.
+  // Corner 2 and corner 3 (which takes corner 2's Y) lie 90 km east, outside the grid. Corner 2's
+  // X (0 and -250) is shown, and written back, as -0.25 m.
   EXPECT_EQ(log.text(),
-            L"図郭座標(       0.000,    90000.123) 補正パラメータが見つかりませんでした\r\n"
+            L"図郭座標(      -0.250,    90000.123) 補正パラメータが見つかりませんでした\r\n"
             L"図郭座標(   -1500.000,    90000.000) 補正パラメータが見つかりませんでした\r\n");
   EXPECT_EQ(output().substr(86, 28), "  -1500  -2000      0  90000");
-  EXPECT_EQ(output().substr(6 * 86 + 40, 32), "   0   0   0 123   0   0   0   0");
+  EXPECT_EQ(output().substr(6 * 86 + 40, 32), "   0   0-250 123   0   0   0   0");
 }
 
 TEST_F(DmFileCorrectorTest, historyWithContinuationRecords) {
@@ -313,6 +359,50 @@ TEST_F(DmFileCorrectorTest, historyWithContinuationRecords) {
   EXPECT_EQ(out.substr(10 * 86, 86), DmFile().add(newHistory("20305")).bytes());
   EXPECT_EQ(out.substr(11 * 86, 86), DmFile().add(newOrganisation()).bytes());
   EXPECT_EQ(out.substr(12 * 86), in.record(10));
+}
+
+TEST_F(DmFileCorrectorTest, anyModificationCountBelow99) {
+  // Count + 1 history blocks, each different (year, organisation name, 0 to 2 continuation
+  // records); only the latest decides and gives the fractions. All are copied byte for byte, the
+  // new block follows them, and the count is written back plus 1.
+  for (int count : {0, 9, 10, 42, 98}) {
+    SCOPED_TRACE(count);
+    DmFile in;
+    in.add(dmtest::headerRecord("09LD35", count))
+        .add(dmtest::frameRecord(-1500, -2000, 0, 0, 1, -1400, -1900, -100, -200))
+        .add(Line().text(0, "record three"));
+    int historyRecords = 0;
+    for (int block = 0; block <= count; ++block) {
+      const bool latest = block == count;
+      const int continuations = block % 3;
+      in.add(dmtest::historyRecord(block, 1 + block % 12, continuations, latest ? 3 : -1,
+                                   latest ? std::vector<std::string>{"01"}
+                                          : std::vector<std::string>{"07"}))
+          .add(dmtest::organisationRecord(formatText("organisation %d", block),
+                                          latest ? std::vector<int>{0, 0, 0, 0, 0, 0, 0, 0}
+                                                 : std::vector<int>{999, 999}));
+      for (int c = 0; c < continuations; ++c) {
+        in.add(Line().text(0, formatText("continuation %d of block %d", c, block)));
+      }
+      historyRecords += 2 + continuations;
+    }
+    const int bodyStart = 3 + historyRecords;
+    in.add(dmtest::elementRecord(2, 1, 1, 0, 0))
+        .add(dmtest::kind2Record({{1000, 2000}}))
+        .add(Line().text(0, "G"));
+
+    log.clear();
+    ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
+    const std::string out = output();
+    EXPECT_EQ(out.substr(0, 86), DmFile().add(dmtest::headerRecord("09LD35", count + 1)).bytes());
+    EXPECT_EQ(out.substr(86 + 47, 28), "  -1400  -1900   -100   -200");
+    EXPECT_EQ(out.substr(2 * 86, (1 + historyRecords) * 86),
+              in.bytes().substr(2 * 86, (1 + historyRecords) * 86));
+    EXPECT_EQ(out.substr(bodyStart * 86, 2 * 86),
+              DmFile().add(newHistory("20105")).add(newOrganisation()).bytes());
+    EXPECT_EQ(out.substr((bodyStart + 2) * 86), in.bytes().substr(bodyStart * 86));
+    EXPECT_EQ(log.text(), L"");
+  }
 }
 
 TEST_F(DmFileCorrectorTest, correctionEntries) {
