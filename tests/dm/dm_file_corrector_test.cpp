@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "common/field.h"
 #include "common/text_format.h"
+#include "dm/sheet_corners.h"
 #include "dm/temporary_name.h"
 #include "dm_fixture.h"
 #include "test_support.h"
@@ -38,9 +41,11 @@ class DmFileCorrectorTest : public ::testing::Test {
     model.setZone(0);
   }
 
+  // Corrects in.dm into out.dm with a fresh outcome.
   FileResult correct(const std::string& input) {
     writeBytes(folder.path() / "in.dm", input);
-    return corrector.correctDmFile(inPath, outPath, progress);
+    outcome = FileOutcome{};
+    return corrector.correctDmFile(inPath, outPath, progress, outcome);
   }
   std::string output() const { return readBytes(folder.path() / "out.dm"); }
   bool outputExists() const { return testsupport::exists(folder.path() / "out.dm"); }
@@ -74,6 +79,7 @@ class DmFileCorrectorTest : public ::testing::Test {
   CorrectionModel model;
   DmFileCorrector corrector{settings, state, log, model};
   dmtest::RecordingProgress progress{state};
+  FileOutcome outcome;
   const std::wstring inPath = folder.wide(L"in.dm");
   const std::wstring outPath = folder.wide(L"out.dm");
 };
@@ -224,8 +230,10 @@ TEST_F(DmFileCorrectorTest, refusals) {
     model.setZone(c.runZone);
     log.clear();
     EXPECT_EQ(correct(c.input), FileResult::Refused);
-    // The refusal is the only line the file adds to the log.
+    // The refusal is the only line the file adds to the log, and the outcome's reason.
     EXPECT_EQ(log.text(), std::wstring(c.message) + L"\r\n");
+    EXPECT_EQ(outcome.reason, c.message);
+    EXPECT_EQ(outcome.points, 0);
     EXPECT_EQ(output(), "an earlier output");
     EXPECT_FALSE(temporaryExists());
   }
@@ -453,6 +461,12 @@ TEST_F(DmFileCorrectorTest, aCornerOutsideTheGridIsWrittenUncorrected) {
             L"図郭座標(   -1500.000,    90000.000) 補正パラメータが見つかりませんでした\r\n");
   EXPECT_EQ(output().substr(86, 28), "  -1500  -2000      0  90000");
   EXPECT_EQ(output().substr(6 * 86 + 40, 32), "   0   0-250 123   0   0   0   0");
+  // Both are counted and placed for the report; no point of the body was visited.
+  EXPECT_EQ(outcome.cornersNotCorrected, 2);
+  ASSERT_EQ(outcome.uncorrectedPlaces.size(), 2u);
+  EXPECT_EQ(outcome.uncorrectedPlaces[0].east, 90000.123);
+  EXPECT_EQ(outcome.uncorrectedPlaces[1].north, -1500.0);
+  EXPECT_EQ(outcome.points, 0);
 }
 
 TEST_F(DmFileCorrectorTest, historyWithContinuationRecords) {
@@ -662,7 +676,7 @@ TEST_F(DmFileCorrectorTest, fileSizeBeyond4GiBReachesTheProgressWhole) {
   std::filesystem::resize_file(folder.path() / "in.dm", static_cast<std::uintmax_t>(size), ec);
   if (ec) GTEST_SKIP() << "no file of 5 GiB can be made here: " << ec.message();
   progress.cancelAtCall = 1;
-  EXPECT_EQ(corrector.correctDmFile(inPath, outPath, progress), FileResult::Cancelled);
+  EXPECT_EQ(corrector.correctDmFile(inPath, outPath, progress, outcome), FileResult::Cancelled);
   ASSERT_EQ(progress.positions.size(), 1u);
   EXPECT_EQ(progress.positions[0], std::make_pair(std::int64_t{0}, size));
   EXPECT_FALSE(outputExists());
@@ -695,6 +709,7 @@ TEST_F(DmFileCorrectorTest, failedWritesLeaveNoOutput) {
     });
     EXPECT_EQ(correct(in.bytes()), FileResult::Failed);
     EXPECT_EQ(log.text(), outPath + L" 書き込み失敗\r\n");
+    EXPECT_EQ(outcome.reason, outPath + L" 書き込み失敗");
     EXPECT_EQ(output(), "an earlier output");
     EXPECT_FALSE(temporaryExists());
   }
@@ -776,9 +791,11 @@ TEST_F(DmFileCorrectorTest, theCopyGoesToANewTemporaryFileOfItsOwn) {
 }
 
 TEST_F(DmFileCorrectorTest, missingInput) {
-  EXPECT_EQ(corrector.correctDmFile(folder.wide(L"missing.dm"), outPath, progress),
+  EXPECT_EQ(corrector.correctDmFile(folder.wide(L"missing.dm"), outPath, progress, outcome),
             FileResult::Failed);
   EXPECT_EQ(log.text(), folder.wide(L"missing.dm") + L" 読み出しOpen失敗\r\n");
+  EXPECT_EQ(outcome.reason, folder.wide(L"missing.dm") + L" 読み出しOpen失敗");
+  EXPECT_FALSE(outcome.cornersRead);
   EXPECT_FALSE(outputExists());
 }
 
@@ -786,7 +803,7 @@ TEST_F(DmFileCorrectorTest, anInputThatCannotBeReadFails) {
   // A folder: it either does not open (Windows) or fails at the first read (Linux).
   std::filesystem::create_directory(folder.path() / "folder.dm");
   const std::wstring input = folder.wide(L"folder.dm");
-  EXPECT_EQ(corrector.correctDmFile(input, outPath, progress), FileResult::Failed);
+  EXPECT_EQ(corrector.correctDmFile(input, outPath, progress, outcome), FileResult::Failed);
   EXPECT_TRUE(log.text() == input + L" 読み出しOpen失敗\r\n" ||
               log.text() == input + L" 読み出し失敗\r\n")
       << testing::PrintToString(log.text());
@@ -800,7 +817,7 @@ TEST_F(DmFileCorrectorTest, outputThatIsTheInputIsRefused) {
   const std::wstring spellings[] = {inPath, folder.wide(L".") + L"/in.dm"};
   for (const std::wstring& output : spellings) {
     log.clear();
-    EXPECT_EQ(corrector.correctDmFile(inPath, output, progress), FileResult::Failed);
+    EXPECT_EQ(corrector.correctDmFile(inPath, output, progress, outcome), FileResult::Failed);
     EXPECT_EQ(log.text(), output + L" 入力ファイルと同じファイルのため、書き込めません\r\n");
     EXPECT_EQ(readBytes(folder.path() / "in.dm"), input);
     EXPECT_FALSE(temporaryExists());
@@ -832,6 +849,166 @@ TEST_F(DmFileCorrectorTest, randomBytesAreRefusedOrCopied) {
     EXPECT_EQ(outputExists(), result == FileResult::Corrected) << i;
     EXPECT_FALSE(temporaryExists());
   }
+}
+
+// A file of unit 10 with corner fractions and elements of every kind, corrected by a grid that
+// moves every point 1" north and 0.5" west; one point lies 90 km east of the grid.
+DmFile tallyFile() {
+  DmFile in;
+  in.add(dmtest::headerRecord("09LD35", 0))
+      .add(dmtest::frameRecord(-1500, -2000, 0, 0, 10))
+      .add(Line())
+      .add(dmtest::historyRecord(98, 4, 0, 3, {}))
+      .add(dmtest::organisationRecord("", {25, -40, 0, 0, 0, 0, 0, 0}));
+  // Records 7 to 9: 8 points and the element's own point.
+  in.add(dmtest::elementRecord(2, 8, 2, 5000, 6000))
+      .add(dmtest::kind2Record({{100, 200}, {300, 400}, {500, 600}, {700, 800}, {900, 1000},
+                                {1100, 1200}}))
+      .add(dmtest::kind2Record({{1300, 1400}, {1500, 1600}, {9999, 9999}}));
+  // Records 10 and 11: 3 points with a third value.
+  in.add(dmtest::elementRecord(3, 3, 1, 0, 0))
+      .add(dmtest::kind3Record({{2000, 2100}, {2200, 2300}, {2400, 2500}}, 77));
+  // Records 12 and 13: an annotation, whose own point alone is corrected.
+  in.add(dmtest::elementRecord(1, 1, 1, 100, 200)).add(Line().text(0, "annotation"));
+  // Records 14 and 15: a point inside the grid and one 90 km east of it.
+  in.add(dmtest::elementRecord(2, 2, 1, 0, 0)).add(dmtest::kind2Record({{40, 50}, {0, 9000000}}));
+  return in;
+}
+
+// Where the points of tallyFile stand in the output (the input's record index is 2 less, before
+// the new history block): record index and column of the X field, in file order.
+const std::pair<int, int> kTallyPoints[] = {
+    {7, 35}, {8, 0},  {8, 14}, {8, 28},  {8, 42},  {8, 56},  {8, 70}, {9, 0},
+    {9, 14}, {11, 0}, {11, 21}, {11, 42}, {12, 35}, {15, 0}, {15, 14}};
+
+int fieldAt(const std::string& bytes, int record, int column, int width) {
+  return parseFieldInt(bytes.data() + record * 86 + column, width);
+}
+
+TEST_F(DmFileCorrectorTest, outcomeCountsAndShiftsAgreeWithTheFiles) {
+  ASSERT_TRUE(dmtest::loadTestParameters(model, folder, 5, 1.0, -0.5));
+  model.setZone(0);
+  const DmFile in = tallyFile();
+  ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
+  const std::string out = output();
+
+  EXPECT_EQ(outcome.zone, 9);
+  EXPECT_EQ(outcome.unit, 10);
+  EXPECT_EQ(outcome.reason, L"");
+  EXPECT_EQ(outcome.points, 15);
+  EXPECT_EQ(outcome.pointsCorrected, 14);
+  EXPECT_EQ(outcome.pointsNotCorrected, 1);
+  EXPECT_EQ(outcome.cornersNotCorrected, 0);
+
+  // Corner 0 as read (fractions of 25 and -40 units of 10 mm, away from zero) and as the output's
+  // frame record and new organisation record give it back.
+  ASSERT_TRUE(outcome.cornersRead);
+  EXPECT_EQ(outcome.corners[0].north, -1500.25);
+  EXPECT_EQ(outcome.corners[0].east, -2000.4);
+  EXPECT_EQ(outcome.corners[2].north, 0.0);
+  ASSERT_TRUE(outcome.cornersCorrected);
+  const double after0X = addCornerFraction(fieldAt(out, 1, 0, 7), fieldAt(out, 6, 40, 4), 10);
+  const double after0Y = addCornerFraction(fieldAt(out, 1, 7, 7), fieldAt(out, 6, 44, 4), 10);
+  EXPECT_EQ(outcome.corner0After.north, after0X);
+  EXPECT_EQ(outcome.corner0After.east, after0Y);
+
+  // The shift of every corrected point, read from both files (the failed one is the last).
+  double sumX = 0.0, sumY = 0.0, largest = 0.0;
+  for (const auto& [record, column] : kTallyPoints) {
+    if (record == 15 && column == 14) continue;
+    const double readX = fieldAt(in.bytes(), record - 2, column, 7) * 10 / 1000.0 - 1500.25;
+    const double readY = fieldAt(in.bytes(), record - 2, column + 7, 7) * 10 / 1000.0 - 2000.4;
+    const double dx = fieldAt(out, record, column, 7) * 10 / 1000.0 + after0X - readX;
+    const double dy = fieldAt(out, record, column + 7, 7) * 10 / 1000.0 + after0Y - readY;
+    sumX += dx;
+    sumY += dy;
+    largest = std::max(largest, std::sqrt(dx * dx + dy * dy));
+  }
+  EXPECT_DOUBLE_EQ(outcome.shiftSumNorth, sumX);
+  EXPECT_DOUBLE_EQ(outcome.shiftSumEast, sumY);
+  EXPECT_DOUBLE_EQ(outcome.shiftMaxMetres, largest);
+  // 1" of latitude is about 30.8 m here, 0.5" of longitude about 12.5 m.
+  EXPECT_NEAR(outcome.shiftSumNorth / 14, 30.8, 0.2);
+  EXPECT_NEAR(outcome.shiftSumEast / 14, -12.5, 0.2);
+
+  // The failed point's place, absolute.
+  ASSERT_EQ(outcome.uncorrectedPlaces.size(), 1u);
+  EXPECT_EQ(outcome.uncorrectedPlaces[0].north, -1500.25);
+  EXPECT_EQ(outcome.uncorrectedPlaces[0].east, 90000.0 - 2000.4);
+}
+
+TEST_F(DmFileCorrectorTest, refusedSheetsKeepTheirOutlineForTheReport) {
+  DmFile in;
+  in.add(dmtest::headerRecord("09LD35", 0))
+      .add(dmtest::frameRecord(-1500, -2000, 0, 0, 1))
+      .add(Line())
+      .add(dmtest::historyRecord(98, 4, 0, 3, {"05"}))
+      .add(dmtest::organisationRecord("", {}));
+  EXPECT_EQ(correct(in.bytes()), FileResult::Refused);
+  EXPECT_EQ(outcome.zone, 9);
+  EXPECT_EQ(outcome.unit, 1);
+  ASSERT_TRUE(outcome.cornersRead);
+  EXPECT_FALSE(outcome.cornersCorrected);
+  EXPECT_EQ(outcome.corners[3].north, -1500.0);  // filled in from corners 0 and 2
+  EXPECT_EQ(outcome.corners[3].east, 0.0);
+
+  // A file without a zone has none in its outcome.
+  model.setZone(0);
+  EXPECT_EQ(correct(DmFile().add(dmtest::headerRecord("XX", 0)).bytes()), FileResult::Refused);
+  EXPECT_EQ(outcome.zone, 0);
+  EXPECT_FALSE(outcome.cornersRead);
+}
+
+// A dry run reads and corrects as a real run does and logs the same, but leaves the output folder
+// as it was: no copy, no temporary file, an earlier output untouched, a missing folder missing.
+TEST_F(DmFileCorrectorTest, dryRunLogsAsARealRunAndWritesNothing) {
+  ASSERT_TRUE(dmtest::loadTestParameters(model, folder, 5, 1.0, -0.5));
+  DmFile refused;  // corrected before with identifier 5
+  refused.add(dmtest::headerRecord("09LD35", 0))
+      .add(dmtest::frameRecord(-1500, -2000, 0, 0, 1))
+      .add(Line())
+      .add(dmtest::historyRecord(98, 4, 0, 3, {"05"}))
+      .add(dmtest::organisationRecord("", {}));
+  const std::string inputs[] = {tallyFile().bytes(), refused.bytes()};
+  for (const std::string& input : inputs) {
+    corrector.setDryRun(false);
+    model.setZone(0);
+    log.clear();
+    state.pointErrorCount = 0;
+    std::error_code ignored;
+    std::filesystem::remove(folder.path() / "out.dm", ignored);
+    const FileResult real = correct(input);
+    const std::wstring realLog = log.text();
+    const FileOutcome realOutcome = outcome;
+
+    corrector.setDryRun(true);
+    for (const char* earlier : {"", "an earlier output"}) {
+      SCOPED_TRACE(earlier);
+      std::filesystem::remove(folder.path() / "out.dm", ignored);
+      if (*earlier != '\0') writeBytes(folder.path() / "out.dm", earlier);
+      model.setZone(0);
+      log.clear();
+      state.pointErrorCount = 0;
+      EXPECT_EQ(correct(input), real);
+      EXPECT_EQ(log.text(), realLog);
+      EXPECT_EQ(outcome.points, realOutcome.points);
+      EXPECT_EQ(outcome.pointsNotCorrected, realOutcome.pointsNotCorrected);
+      EXPECT_EQ(outcome.shiftSumNorth, realOutcome.shiftSumNorth);
+      EXPECT_EQ(outcome.reason, realOutcome.reason);
+      EXPECT_EQ(outputExists(), *earlier != '\0');
+      if (*earlier != '\0') {
+        EXPECT_EQ(output(), earlier);
+      }
+      EXPECT_FALSE(temporaryExists());
+    }
+  }
+
+  // An output folder that does not exist stays so.
+  corrector.setDryRun(true);
+  writeBytes(folder.path() / "in.dm", tallyFile().bytes());
+  EXPECT_EQ(corrector.correctDmFile(inPath, folder.wide(L"missing/out.dm"), progress, outcome),
+            FileResult::Corrected);
+  EXPECT_FALSE(testsupport::exists(folder.path() / "missing"));
 }
 
 }  // namespace
