@@ -34,14 +34,21 @@ const RoundingReference kRoundingReference[] = {
 
 // The function's value; for sin, cos and tan also by the shared-reduction routes the projection
 // calls (sines, sinCos, tanCos), which must give the same bits: not a number when they differ.
+// sines takes its arguments two at a time and the odd one alone: x, -x and x give sin x in the
+// first and in the last place, and -sin x in the second (rounding to nearest is symmetric).
 double evaluate(const std::string& function, double x) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  auto agreed = [nan](double a, double b) { return a == b || (a != a && b != b) ? a : nan; };
-  double s = 0, c = 0, t = 0, c2 = 0, batch = 0;
+  auto agreed = [nan](double a, double b) {
+    return (a == b && std::signbit(a) == std::signbit(b)) || (a != a && b != b) ? a : nan;
+  };
+  double s = 0, c = 0, t = 0, c2 = 0;
   cr::sinCos(x, s, c);
   cr::tanCos(x, t, c2);
-  cr::sines(&x, &batch, 1);
-  if (function == "sin") return agreed(agreed(cr::sin(x), s), batch);
+  const double arguments[3] = {x, -x, x};
+  double batch[3] = {};
+  cr::sines(arguments, batch, 3);
+  const double batchSine = agreed(agreed(batch[0], -batch[1]), batch[2]);
+  if (function == "sin") return agreed(agreed(cr::sin(x), s), batchSine);
   if (function == "cos") return agreed(agreed(cr::cos(x), c), c2);
   if (function == "tan") return agreed(cr::tan(x), t);
   if (function == "pow1.5") return cr::powThreeHalves(x);
