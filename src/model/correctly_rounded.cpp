@@ -44,6 +44,26 @@ constexpr bool secondHalfNegatesFirst() {
 }
 static_assert(secondHalfNegatesFirst(), "sin(t + pi) = -sin t, entry by entry");
 
+// The fast evaluation's table: entry j holds the heads and rests of sin(j pi/256) and
+// cos(j pi/256) (table sines j and j + 128) side by side, so that one index finds both and one
+// cache line holds two angles.
+struct alignas(32) FastTableEntry {
+  double sinHead, sinRest, cosHead, cosRest;
+};
+struct FastTable {
+  FastTableEntry entry[512];
+};
+constexpr FastTable makeFastTable() {
+  FastTable table{};
+  for (int j = 0; j < 512; ++j) {
+    const TableSine& s = kSineTable[j];
+    const TableSine& c = kSineTable[(j + 128) & 511];
+    table.entry[j] = {s.head, s.rest, c.head, c.rest};
+  }
+  return table;
+}
+constexpr FastTable kFastTable = makeFastTable();
+
 // ---- exact operations on doubles (no fused multiply-add: the same on every platform) ----
 
 // s + e == a + b exactly (Knuth).
@@ -188,8 +208,8 @@ constexpr Lanes both(double v) { return Lanes{v, v}; }
 // Lane i gives sin x[i] when `cosine[i]` is false, cos x[i] when true.
 OSTRAND_INLINE FastPair fastPair(Lanes x, const bool (&cosine)[2]) {
   constexpr Lanes kLimit = both(kFastLimit), kScale = both(k256OverPi),
-                  kShift = both(kRoundingShift), kP0 = both(kPiOver256Parts[0]),
-                  kP1 = both(kPiOver256Parts[1]), kP2 = both(kPiOver256Parts[2]);
+                  kShift = both(kRoundingShift), kPart1 = both(kPiOver256Parts[0]),
+                  kPart2 = both(kPiOver256Parts[1]), kPart3 = both(kPiOver256Parts[2]);
   constexpr Lanes kHalf = both(-0.5), kMinusS3 = both(-kS3), kLanesS5 = both(kS5),
                   kLanesS7 = both(kS7), kLanesC4 = both(kC4), kLanesC6 = both(kC6),
                   kSplitter = both(134217729.0);
@@ -200,26 +220,26 @@ OSTRAND_INLINE FastPair fastPair(Lanes x, const bool (&cosine)[2]) {
   const LaneMask inDomain = absolute(x) <= kLimit;
   const Lanes xf = inDomain ? x : kZero;
 
-  // The reduction, to about 2^-109 absolute: x - k P1 is exact (Sterbenz) and so are the
-  // products with the first three parts; the fourth and fifth are below 2^-110. The pair
-  // rh + rl is not renormalised: rl is below 2^-52 of rh except where r is so small that only
-  // the absolute error counts.
+  // The reduction, to about 2^-109 absolute: r1 = x - k P1 is exact (Sterbenz) and so are the
+  // products with the first three parts; the fourth and fifth are below 2^-110. r1 - k P2 by
+  // Dekker's sum is exact too: either |r1| >= |k P2|, or |r1| < |k P2| < 2^-33, and then both
+  // are multiples of 2^-81 (x of 2^-60 when k != 0, k P1 and k P2 of the parts' last bits) and
+  // so is their difference, a double below 2^-32. The pair rh + rl is not renormalised: rl is
+  // below 2^-52 of rh except where r is so small that only the absolute error counts.
   const Lanes k = (xf * kScale + kShift) - kShift;
-  const Lanes r1 = xf - k * kP0;
-  const Unevaluated<Lanes> r2 = twoSum(r1, -(k * kP1));
+  const Lanes r1 = xf - k * kPart1;
+  const Unevaluated<Lanes> r2 = fastTwoSum(r1, -(k * kPart2));
   const Lanes rh = r2.hi;
-  const Lanes rl = r2.lo - k * kP2;
+  const Lanes rl = r2.lo - k * kPart3;
 
-  // The table's heads (26 significant bits) and rests: a from entry k (+ 128 for a cosine),
-  // b a quarter turn on. |k| < 2^12.
-  const int a0 = (static_cast<int>(k[0]) + (cosine[0] ? 128 : 0)) & 511;
-  const int a1 = (static_cast<int>(k[1]) + (cosine[1] ? 128 : 0)) & 511;
-  const TableSine& sa0 = kSineTable[a0];
-  const TableSine& sa1 = kSineTable[a1];
-  const TableSine& sb0 = kSineTable[(a0 + 128) & 511];
-  const TableSine& sb1 = kSineTable[(a1 + 128) & 511];
-  const Lanes aHead = {sa0.head, sa1.head}, aRest = {sa0.rest, sa1.rest};
-  const Lanes bHead = {sb0.head, sb1.head}, bRest = {sb0.rest, sb1.rest};
+  // The table's heads (26 significant bits) and rests: a = sin and b = cos of the angle of
+  // entry k, or of entry k + 128 for a cosine (a quarter turn on). |k| < 2^12.
+  const FastTableEntry& e0 =
+      kFastTable.entry[(static_cast<int>(k[0]) + (cosine[0] ? 128 : 0)) & 511];
+  const FastTableEntry& e1 =
+      kFastTable.entry[(static_cast<int>(k[1]) + (cosine[1] ? 128 : 0)) & 511];
+  const Lanes aHead = {e0.sinHead, e1.sinHead}, aRest = {e0.sinRest, e1.sinRest};
+  const Lanes bHead = {e0.cosHead, e1.cosHead}, bRest = {e0.cosRest, e1.cosRest};
 
   // rh in halves (Veltkamp): a 26-bit head times each is exact.
   const Lanes c = kSplitter * rh;
@@ -375,7 +395,9 @@ double tan(double x) {
   return detail::accurateTan(x);
 }
 
-void sines(const double* x, double* sine, int count) {
+namespace {
+
+OSTRAND_INLINE void sinesInPairs(const double* x, double* sine, int count) {
   int i = 0;
   for (; i + 1 < count; i += 2) {
     const FastPair p = fastPair(Lanes{x[i], x[i + 1]}, {false, false});
@@ -385,20 +407,33 @@ void sines(const double* x, double* sine, int count) {
   if (i < count) sine[i] = sin(x[i]);
 }
 
-void sinCos(double x, double& sine, double& cosine) {
+OSTRAND_INLINE void sinCosOrTanCos(double x, double& sine, double& cosine, double* tangent) {
   const FastPair p = fastSinCos(x);
   sine = p.decided[0] != 0 ? p.y.hi[0] : detail::accurateSin(x);
   cosine = p.decided[1] != 0 ? p.y.hi[1] : detail::accurateCos(x);
+  if (tangent == nullptr) return;
+  if (x == 0.0) {
+    *tangent = x;
+  } else if (!fastTan(x, p, *tangent)) {
+    *tangent = detail::accurateTan(x);
+  }
 }
 
+}  // namespace
+
+void sines(const double* x, double* sine, int count) { sinesInPairs(x, sine, count); }
+
+void sinCos(double x, double& sine, double& cosine) { sinCosOrTanCos(x, sine, cosine, nullptr); }
+
 void tanCos(double x, double& tangent, double& cosine) {
-  const FastPair p = fastSinCos(x);
-  if (x == 0.0) {
-    tangent = x;
-  } else if (!fastTan(x, p, tangent)) {
-    tangent = detail::accurateTan(x);
-  }
-  cosine = p.decided[1] != 0 ? p.y.hi[1] : detail::accurateCos(x);
+  double sine;
+  sinCosOrTanCos(x, sine, cosine, &tangent);
+}
+
+void sinCosAndSines(double phi, double& sine, double& cosine, double* tangent, const double* x,
+                    double* sines, int count) {
+  sinCosOrTanCos(phi, sine, cosine, tangent);
+  sinesInPairs(x, sines, count);
 }
 
 double powThreeHalves(double w) {

@@ -65,9 +65,15 @@ MeridianArcFactors arcFactors(const MeridianArcCoefficients& k) {
 
 // The meridian arc's angles 16phi, 14phi, ..., 2phi, in the order of the bracket's terms.
 constexpr int kArcAngles = 8;
-void arcAngles(double phi, double* angles) {
-  const double multiples[kArcAngles] = {16.0, 14.0, 12.0, 10.0, 8.0, 6.0, 4.0, 2.0};
-  for (int i = 0; i < kArcAngles; ++i) angles[i] = multiples[i] * phi;
+void arcAngles(double phi, double (&angles)[kArcAngles]) {
+  angles[0] = 16.0 * phi;
+  angles[1] = 14.0 * phi;
+  angles[2] = 12.0 * phi;
+  angles[3] = 10.0 * phi;
+  angles[4] = 8.0 * phi;
+  angles[5] = 6.0 * phi;
+  angles[6] = 4.0 * phi;
+  angles[7] = 2.0 * phi;
 }
 
 // The meridian arc from the sines of its angles (arcAngles).
@@ -146,11 +152,9 @@ int ZoneProjection::planeToGeodetic(const CoordPoint& in, CoordPoint& out,
     int steps = 1;
     bool converged = std::fabs(step) < kFootpointTolerance;
     while (!converged && steps < kFootpointMaxSteps) {
-      double sinPhi = 0.0, cosPhi = 0.0;
-      cr::sinCos(phi, sinPhi, cosPhi);
-      double angles[kArcAngles], arcSines[kArcAngles];
+      double sinPhi = 0.0, cosPhi = 0.0, angles[kArcAngles], arcSines[kArcAngles];
       arcAngles(phi, angles);
-      cr::sines(angles, arcSines, kArcAngles);
+      cr::sinCosAndSines(phi, sinPhi, cosPhi, nullptr, angles, arcSines, kArcAngles);
       const double dn = arcFromSines(phi, arcSines, aOneMinusE2_, arcFactors_) - m;
       const double w = 1.0 - e2_ * sinPhi * sinPhi;
       const double next =
@@ -220,8 +224,10 @@ int ZoneProjection::geodeticToPlane(const CoordPoint& in, CoordPoint& out) const
   const double phi = in.north / 180.0 * kPi;
   const double dl = lambda - origin_.east;
 
-  double t = 0.0, cosPhi = 0.0;
-  cr::tanCos(phi, t, cosPhi);
+  // tan and cos of phi with the meridian arc's sines, in one batch.
+  double sinPhi = 0.0, t = 0.0, cosPhi = 0.0, angles[kArcAngles], arcSines[kArcAngles];
+  arcAngles(phi, angles);
+  cr::sinCosAndSines(phi, sinPhi, cosPhi, &t, angles, arcSines, kArcAngles);
   const double cos2 = cosPhi * cosPhi;
   const double eta2 = ePrime2_ * cos2;
   const double n = c_ / std::sqrt(1.0 + eta2);
@@ -242,9 +248,6 @@ int ZoneProjection::geodeticToPlane(const CoordPoint& in, CoordPoint& out) const
       (1385.0 - 3111.0 * t2 + 543.0 * t4 - t6) * cos6 * dl6 / 40320.0 +
       (61.0 - 58.0 * t2 + t4 + 270.0 * eta2 - 330.0 * t2 * eta2) * cos4 * dl4 / 720.0 +
       (5.0 - t2 + 9.0 * eta2 + 4.0 * eta4) * cos2 * dl2 / 24.0 + 0.5;
-  double angles[kArcAngles], arcSines[kArcAngles];
-  arcAngles(phi, angles);
-  cr::sines(angles, arcSines, kArcAngles);
   const double arc = arcFromSines(phi, arcSines, aOneMinusE2_, arcFactors_);
   const double x = kScale * (n * cos2 * t * dl2 * northBracket + arc - s0_);
 
