@@ -67,11 +67,10 @@ constexpr FastTable kFastTable = makeFastTable();
 // ---- exact operations on doubles (no fused multiply-add: the same on every platform) ----
 
 // s + e == a + b exactly (Knuth).
-template <typename Real>
-OSTRAND_INLINE Unevaluated<Real> twoSum(Real a, Real b) {
-  const Real s = a + b;
-  const Real bb = s - a;
-  const Real e = (a - (s - bb)) + (b - bb);
+OSTRAND_INLINE DoubleDouble twoSum(double a, double b) {
+  const double s = a + b;
+  const double bb = s - a;
+  const double e = (a - (s - bb)) + (b - bb);
   return {s, e};
 }
 
@@ -83,10 +82,9 @@ OSTRAND_INLINE Unevaluated<Real> fastTwoSum(Real a, Real b) {
 }
 
 // a == hi + lo, each half of the significand (Veltkamp).
-template <typename Real>
-OSTRAND_INLINE Unevaluated<Real> split(Real a) {
-  const Real c = 134217729.0 * a;  // 2^27 + 1
-  const Real hi = c - (c - a);
+OSTRAND_INLINE DoubleDouble split(double a) {
+  const double c = 134217729.0 * a;  // 2^27 + 1
+  const double hi = c - (c - a);
   return {hi, a - hi};
 }
 
@@ -186,8 +184,7 @@ constexpr double kFastAbsoluteError = 0x1p-107 * (1 + 0x1p-20);
 
 // True (in each lane) when every value within `bound` of y.hi + y.lo rounds to y.hi. Rounding
 // to nearest is monotonic, so it is enough that both ends of the interval do.
-template <typename Real>
-OSTRAND_INLINE auto roundsToHi(const Unevaluated<Real>& y, Real bound) {
+OSTRAND_INLINE bool roundsToHi(const DoubleDouble& y, double bound) {
   return y.hi + (y.lo + bound) == y.hi && y.hi + (y.lo - bound) == y.hi;
 }
 
@@ -201,8 +198,7 @@ struct FastPair {
   LaneMask decided;      // y.hi is the correctly rounded result
 };
 
-// A constant in both lanes (written out, so that the compiler loads it as one 16-byte constant
-// instead of broadcasting a double each time).
+// A constant in both lanes.
 constexpr Lanes both(double v) { return Lanes{v, v}; }
 
 // Lane i gives sin x[i] when `cosine[i]` is false, cos x[i] when true.
@@ -241,7 +237,7 @@ OSTRAND_INLINE FastPair fastPair(Lanes x, const bool (&cosine)[2]) {
   const Lanes aHead = {e0.sinHead, e1.sinHead}, aRest = {e0.sinRest, e1.sinRest};
   const Lanes bHead = {e0.cosHead, e1.cosHead}, bRest = {e0.cosRest, e1.cosRest};
 
-  // rh in halves (Veltkamp): a 26-bit head times each is exact.
+  // rh in halves (Veltkamp, as split does): a 26-bit head times each is exact.
   const Lanes c = kSplitter * rh;
   const Lanes rHead = c - (c - rh);
   const Lanes rTail = rh - rHead;
@@ -430,10 +426,10 @@ void tanCos(double x, double& tangent, double& cosine) {
   sinCosOrTanCos(x, sine, cosine, &tangent);
 }
 
-void sinCosAndSines(double phi, double& sine, double& cosine, double* tangent, const double* x,
-                    double* sines, int count) {
+void sinCosAndSines(double phi, double& sine, double& cosine, double* tangent,
+                    const double (&x)[kBatchSines], double (&sines)[kBatchSines]) {
   sinCosOrTanCos(phi, sine, cosine, tangent);
-  sinesInPairs(x, sines, count);
+  sinesInPairs(x, sines, kBatchSines);  // a fixed count: the loop unrolls
 }
 
 double powThreeHalves(double w) {
@@ -459,11 +455,11 @@ double powThreeHalves(double w) {
 
 double cube(double x) {
   if (x == 0.0 || !std::isfinite(x)) return x * x * x;
-  // x^3 = x (p.hi + p.lo) = h.hi + h.lo + l.hi + l.lo exactly.
+  // x^3 = x (p.hi + p.lo) = h.hi + h.lo + x p.lo exactly; x p.lo (below 2^-52 of the cube) is
+  // needed to 2^-53 of itself only, so its rounded product serves.
   const DoubleDouble p = twoProduct(x, x);
   const DoubleDouble h = twoProduct(x, p.hi);
-  const DoubleDouble l = twoProduct(x, p.lo);
-  const DoubleDouble y = fastTwoSum(h.hi, h.lo + (l.hi + l.lo));
+  const DoubleDouble y = fastTwoSum(h.hi, h.lo + x * p.lo);
   if (roundsToHi(y, 0x1p-103 * std::fabs(y.hi))) return y.hi;
   // Undecided: when x^2 is exact, h is the exact cube and its rounded product the result.
   return p.lo == 0.0 ? h.hi : y.hi;

@@ -38,9 +38,11 @@ void sinCos(double x, double& sine, double& cosine);
 void tanCos(double x, double& tangent, double& cosine);
 
 // One latitude's batch: sin and cos of phi (and tan phi when `tangent` is given) with
-// sines[i] = sin(x[i]) for i < count, the same results as the functions one by one.
-void sinCosAndSines(double phi, double& sine, double& cosine, double* tangent, const double* x,
-                    double* sines, int count);
+// sines[i] = sin(x[i]) for eight more arguments (the meridian arc's), the same results as the
+// functions one by one.
+constexpr int kBatchSines = 8;
+void sinCosAndSines(double phi, double& sine, double& cosine, double* tangent,
+                    const double (&x)[kBatchSines], double (&sines)[kBatchSines]);
 
 // w^1.5 for w >= 0 (not a number for w < 0).
 double powThreeHalves(double w);

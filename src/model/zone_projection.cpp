@@ -65,6 +65,7 @@ MeridianArcFactors arcFactors(const MeridianArcCoefficients& k) {
 
 // The meridian arc's angles 16phi, 14phi, ..., 2phi, in the order of the bracket's terms.
 constexpr int kArcAngles = 8;
+static_assert(kArcAngles == cr::kBatchSines, "one latitude's batch holds the arc's sines");
 void arcAngles(double phi, double (&angles)[kArcAngles]) {
   angles[0] = 16.0 * phi;
   angles[1] = 14.0 * phi;
@@ -154,7 +155,7 @@ int ZoneProjection::planeToGeodetic(const CoordPoint& in, CoordPoint& out,
     while (!converged && steps < kFootpointMaxSteps) {
       double sinPhi = 0.0, cosPhi = 0.0, angles[kArcAngles], arcSines[kArcAngles];
       arcAngles(phi, angles);
-      cr::sinCosAndSines(phi, sinPhi, cosPhi, nullptr, angles, arcSines, kArcAngles);
+      cr::sinCosAndSines(phi, sinPhi, cosPhi, nullptr, angles, arcSines);
       const double dn = arcFromSines(phi, arcSines, aOneMinusE2_, arcFactors_) - m;
       const double w = 1.0 - e2_ * sinPhi * sinPhi;
       const double next =
@@ -227,7 +228,7 @@ int ZoneProjection::geodeticToPlane(const CoordPoint& in, CoordPoint& out) const
   // tan and cos of phi with the meridian arc's sines, in one batch.
   double sinPhi = 0.0, t = 0.0, cosPhi = 0.0, angles[kArcAngles], arcSines[kArcAngles];
   arcAngles(phi, angles);
-  cr::sinCosAndSines(phi, sinPhi, cosPhi, &t, angles, arcSines, kArcAngles);
+  cr::sinCosAndSines(phi, sinPhi, cosPhi, &t, angles, arcSines);
   const double cos2 = cosPhi * cosPhi;
   const double eta2 = ePrime2_ * cos2;
   const double n = c_ / std::sqrt(1.0 + eta2);
