@@ -10,6 +10,7 @@
 #include "dm/record_reader.h"
 #include "dm/record_writer.h"
 #include "model/correction_model.h"
+#include "run/file_outcome.h"
 #include "run/job_settings.h"
 
 // The sheet frame of one file's body, filled from its header.
@@ -49,7 +50,18 @@ class BodyCorrector {
   // failed.
   bool copyElement(Record& element, RecordReader& input, RecordWriter& output);
 
+  // From now on every point is counted in `outcome` (visited, corrected, not corrected), the shift
+  // of each corrected point is added to its sums, and the place of each failed one is noted.
+  // `writtenOrigin` is corner 0 as the output file gives it (m), from which the written positions
+  // are measured.
+  void tallyInto(FileOutcome& outcome, const CoordPoint& writtenOrigin) {
+    outcome_ = &outcome;
+    writtenOrigin_ = writtenOrigin;
+  }
+
  private:
+  // Counts a corrected point and adds its shift (the position read and the values written).
+  void tallyCorrected(double readY, double readX, int newY, int newX);
   // Corrects the pair of 7-column fields X at `column`, Y at `column + 7`, in place.
   void correctFieldPair(Record& record, int column);
 
@@ -57,4 +69,6 @@ class BodyCorrector {
   RunState& state_;
   MessageLog& log_;
   const SheetFrame& frame_;
+  FileOutcome* outcome_ = nullptr;
+  CoordPoint writtenOrigin_;
 };

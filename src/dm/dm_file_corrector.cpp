@@ -35,6 +35,7 @@ const wchar_t* const kSameParameters =
 const wchar_t* const kTruncated = L"ファイルが途中で終わっているため、補正できません";
 const wchar_t* const kBadModificationCount = L"修正回数が不正なため、補正できません";
 const wchar_t* const kBadUnit = L"座標単位が不正なため、補正できません";
+const wchar_t* const kRecordsOutOfStep = L"レコード長が一定でないため、補正できません";
 
 // One block of the file's history: its history record, its organisation record and its
 // continuation records, kept byte for byte until the header is written.
@@ -50,17 +51,25 @@ void putText(Record& record, int column, const std::string& text, int width) {
   std::memcpy(record.at(column), text.data(), count);
 }
 
+// A corner coordinate as its two stored texts give it back: the whole metres of the frame record
+// extended by the fraction, as a file's corners are read.
+double readBackCorner(const CornerTexts& texts, int unit) {
+  const double whole = parseFieldInt(texts.integerField.c_str(), 7);
+  return addCornerFraction(whole, parseFieldInt(texts.fraction.c_str(), 4), unit);
+}
+
 // The state of one call of correctDmFile: reads the input, writes the copy, and remembers how
 // the file ended.
 class OneFile {
  public:
   OneFile(const JobSettings& settings, RunState& state, MessageLog& log, CorrectionModel& model,
-          RecordReader& input, RecordWriter& output)
+          RecordReader& input, RecordWriter& output, FileOutcome& outcome)
       : settings_(settings),
         log_(log),
         model_(model),
         input_(input),
         output_(output),
+        outcome_(outcome),
         body_(model, state, log, frame_) {}
 
   // The record loop.
@@ -73,8 +82,11 @@ class OneFile {
       }
       if (input_.read(record_) == 0) {
         if (input_.failed()) break;  // a read error, not the end of the file
-        // The header (records 1 to 3 and the history) is incomplete.
-        if (recordCounter_ <= 3) refuse(kTruncated);
+        if (input_.outOfStep()) {
+          refuse(kRecordsOutOfStep);
+        } else if (recordCounter_ <= 3) {
+          refuse(kTruncated);  // the header (records 1 to 3 and the history) is incomplete
+        }
         break;
       }
       if (recordCounter_ == 1) {
@@ -98,6 +110,7 @@ class OneFile {
  private:
   void refuse(const wchar_t* message) {
     log_.logLine(message);
+    outcome_.reason = message;
     refused_ = true;
   }
 
@@ -109,8 +122,13 @@ class OneFile {
   // A record of the header part must be complete: a short one ends the file inside its header.
   bool complete(const Record& record) {
     if (record.size == input_.recordLength() && record.size >= kRecordFieldWidth) return true;
-    // A read error is reported as such by the caller; otherwise the file ends in its header.
-    if (!input_.failed()) refuse(kTruncated);
+    // A read error is reported as such by the caller; otherwise the records are out of step or
+    // the file ends in its header.
+    if (input_.outOfStep()) {
+      refuse(kRecordsOutOfStep);
+    } else if (!input_.failed()) {
+      refuse(kTruncated);
+    }
     return false;
   }
 
@@ -140,6 +158,7 @@ class OneFile {
       refuse(kZoneUnknown);
       return;
     }
+    outcome_.zone = model_.zone();
     if (record_.bytes[0] == 'M') {
       encoding_ = detectKanjiEncoding(record_);
       if (modificationCount_ < 0 || modificationCount_ > kMaxModificationCount) {
@@ -159,7 +178,11 @@ class OneFile {
     if (!complete(record_)) return;
     record3_ = record_;
     if (!readHistory()) return;
-    if (!checkLatestHistory()) return;
+    if (!checkLatestHistory()) {
+      // The report still places the refused sheet on its map.
+      readCornersAndUnit();
+      return;
+    }
     if (!readFrame()) return;
     correctCorners();
     writeHeader();
@@ -209,9 +232,18 @@ class OneFile {
     return true;
   }
 
-  // Corners (whole metres from the frame record, fractions from the latest organisation record)
-  // and the coordinate unit.
+  // The coordinate unit and the corners (whole metres from the frame record, fractions from the
+  // latest organisation record); a unit that reads 0 or less refuses the file.
   bool readFrame() {
+    readCornersAndUnit();
+    if (unit_ <= 0) {
+      refuse(kBadUnit);
+      return false;
+    }
+    return true;
+  }
+
+  void readCornersAndUnit() {
     const Record& f = frameRecord_;
     corners_[0] = {double(parseFieldInt(f.at(7), 7)), double(parseFieldInt(f.at(0), 7)), 0.0};
     corners_[2] = {double(parseFieldInt(f.at(21), 7)), double(parseFieldInt(f.at(14), 7)), 0.0};
@@ -220,10 +252,6 @@ class OneFile {
     unit_ = parseFieldInt(f.at(44), 3);
     if (unit_ == 999) unit_ = 1000;
     heldField_ = parseFieldInt(f.at(37), 7);
-    if (unit_ <= 0) {
-      refuse(kBadUnit);
-      return false;
-    }
     // Absent corners 1 and 3 follow from corners 0 and 2.
     if (corners_[1].north == 0 && corners_[1].east == 0 && corners_[3].north == 0 &&
         corners_[3].east == 0) {
@@ -238,7 +266,11 @@ class OneFile {
       c.north = addCornerFraction(c.north, parseFieldInt(organisation.at(40 + 8 * i), 4), unit_);
       c.east = addCornerFraction(c.east, parseFieldInt(organisation.at(44 + 8 * i), 4), unit_);
     }
-    return true;
+    if (unit_ > 0) {
+      outcome_.unit = unit_;
+      outcome_.cornersRead = true;
+      for (int k = 0; k < 4; ++k) outcome_.corners[k] = corners_[k];
+    }
   }
 
   void correctCorners() {
@@ -251,6 +283,8 @@ class OneFile {
       } else {
         log_.logLine(L"図郭座標(%12.3f, %12.3f) 補正パラメータが見つかりませんでした",
                      corners_[k].north, corners_[k].east);
+        ++outcome_.cornersNotCorrected;
+        outcome_.noteUncorrectedPlace(corners_[k]);
       }
     }
     frame_.origin = corners_[0];
@@ -278,6 +312,11 @@ class OneFile {
             28);
     writeFieldInt(frame.at(37), heldField_, 7);
     put(frame);
+
+    // Corner 0 as a reader of the copy will take it, the origin of every written position.
+    outcome_.cornersCorrected = true;
+    outcome_.corner0After = {readBackCorner(y[0], unit_), readBackCorner(x[0], unit_), 0.0};
+    body_.tallyInto(outcome_, outcome_.corner0After);
     put(record3_);
     for (const HistoryBlock& block : history_) {
       put(block.history);
@@ -330,6 +369,7 @@ class OneFile {
   CorrectionModel& model_;
   RecordReader& input_;
   RecordWriter& output_;
+  FileOutcome& outcome_;
 
   Record record_;
   int recordCounter_ = 1;
@@ -390,29 +430,28 @@ std::unique_ptr<RecordWriter> DmFileCorrector::createTemporaryFile(const std::ws
 }
 
 FileResult DmFileCorrector::correctDmFile(const std::wstring& inputPath,
-                                          const std::wstring& outputPath, Progress& progress) {
-  RecordReader input;
-  if (!input.open(inputPath)) {
-    log_.logLine(L"%s 読み出しOpen失敗", inputPath);
+                                          const std::wstring& outputPath, Progress& progress,
+                                          FileOutcome& outcome) {
+  // A failure's log line is also the reason that the report gives.
+  auto fail = [&](const wchar_t* format, const std::wstring& path) {
+    outcome.reason = formatText(format, path);
+    log_.appendLine(outcome.reason);
     return FileResult::Failed;
-  }
+  };
+  RecordReader input;
+  if (!input.open(inputPath)) return fail(L"%s 読み出しOpen失敗", inputPath);
   // Renaming the copy onto its input would destroy the input.
   if (platform::sameFileObject(inputPath, outputPath)) {
-    log_.logLine(L"%s 入力ファイルと同じファイルのため、書き込めません", outputPath);
-    return FileResult::Failed;
+    return fail(L"%s 入力ファイルと同じファイルのため、書き込めません", outputPath);
   }
-  if (!input.prepare()) {
-    log_.logLine(L"%s 読み出し失敗", inputPath);
-    return FileResult::Failed;
-  }
+  if (!input.prepare()) return fail(L"%s 読み出し失敗", inputPath);
+  // A dry run's copy goes nowhere: no temporary file is created, so none is renamed or deleted.
   std::wstring temporaryPath;
-  std::unique_ptr<RecordWriter> output = createTemporaryFile(outputPath, temporaryPath);
-  if (!output) {
-    log_.logLine(L"%s 書き込みOpen失敗", outputPath);
-    return FileResult::Failed;
-  }
+  std::unique_ptr<RecordWriter> output = dryRun_ ? std::make_unique<DiscardingRecordWriter>()
+                                                 : createTemporaryFile(outputPath, temporaryPath);
+  if (!output) return fail(L"%s 書き込みOpen失敗", outputPath);
 
-  OneFile file(settings_, state_, log_, model_, input, *output);
+  OneFile file(settings_, state_, log_, model_, input, *output, outcome);
   file.run(progress);
 
   const bool readFailed = input.failed();
@@ -425,16 +464,13 @@ FileResult DmFileCorrector::correctDmFile(const std::wstring& inputPath,
   } else if (file.refused()) {
     result = FileResult::Refused;
   } else if (readFailed) {
-    log_.logLine(L"%s 読み出し失敗", inputPath);
-    result = FileResult::Failed;
+    result = fail(L"%s 読み出し失敗", inputPath);
   } else if (file.writeFailed() || !closed) {
-    log_.logLine(L"%s 書き込み失敗", outputPath);
-    result = FileResult::Failed;
-  } else if (!commitTemporaryFile(temporaryPath, outputPath)) {
-    log_.logLine(L"%s 書き込み失敗", outputPath);
-    result = FileResult::Failed;
+    result = fail(L"%s 書き込み失敗", outputPath);
+  } else if (!dryRun_ && !commitTemporaryFile(temporaryPath, outputPath)) {
+    result = fail(L"%s 書き込み失敗", outputPath);
   }
   // The temporary file is this call's own: created by it under a name that nobody else uses.
-  if (result != FileResult::Corrected) platform::deleteFile(temporaryPath);
+  if (result != FileResult::Corrected && !dryRun_) platform::deleteFile(temporaryPath);
   return result;
 }

@@ -9,6 +9,7 @@
 #include "common/message_log.h"
 #include "dm/record_writer.h"
 #include "model/correction_model.h"
+#include "run/file_outcome.h"
 #include "run/job_settings.h"
 #include "run/progress.h"
 #include "run/run_host.h"
@@ -46,13 +47,19 @@ class DmFileCorrector : public FileCorrector {
   //   Failed     a file could not be opened, read, written or renamed, or the output is the
   //              input itself (the reason is in the log);
   //   Cancelled  the run was cancelled while the file was worked on.
+  // `outcome` receives the file's zone, unit, corners, point counts and shifts, and the log line
+  // of a refusal or failure as its reason.
   FileResult correctDmFile(const std::wstring& inputPath, const std::wstring& outputPath,
-                           Progress& progress) override;
+                           Progress& progress, FileOutcome& outcome) override;
 
   // Replaces the way output files are created (tests use it to make writes fail).
   void setWriterFactory(WriterFactory factory) { writerFactory_ = std::move(factory); }
   // Replaces the tokens of the temporary names (tests use it to make names collide).
   void setTokenSource(TokenSource source) { tokenSource_ = std::move(source); }
+
+  // A dry run: every file is read and corrected as in a real run, and the log says the same, but
+  // the copy goes nowhere: nothing is created, renamed or deleted in the output folder.
+  void setDryRun(bool dryRun) { dryRun_ = dryRun; }
 
  private:
   // Creates the temporary file that receives the copy of `outputPath` under a new name, which
@@ -68,4 +75,5 @@ class DmFileCorrector : public FileCorrector {
   CorrectionModel& model_;
   WriterFactory writerFactory_;
   TokenSource tokenSource_;
+  bool dryRun_ = false;
 };

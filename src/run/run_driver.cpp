@@ -56,6 +56,35 @@ std::wstring fileNameOf(const std::wstring& path) {
 
 }  // namespace
 
+long long RunSummary::points() const {
+  long long total = 0;
+  for (const FileOutcome& file : files) total += file.points;
+  return total;
+}
+
+long long RunSummary::pointsCorrected() const {
+  long long total = 0;
+  for (const FileOutcome& file : files) total += file.pointsCorrected;
+  return total;
+}
+
+long long RunSummary::pointsNotCorrected() const {
+  long long total = 0;
+  for (const FileOutcome& file : files) total += file.pointsNotCorrected;
+  return total;
+}
+
+long long RunSummary::cornersNotCorrected() const {
+  long long total = 0;
+  for (const FileOutcome& file : files) total += file.cornersNotCorrected;
+  return total;
+}
+
+bool RunSummary::everythingCorrected() const {
+  return !cancelled && corrected == static_cast<int>(files.size()) && pointsNotCorrected() == 0 &&
+         cornersNotCorrected() == 0;
+}
+
 RunDriver::RunDriver(JobSettings& settings, RunState& state, MessageLog& log, RunModel& model,
                      FileCorrector& corrector, RunHost& host)
     : settings_(settings),
@@ -137,9 +166,11 @@ void RunDriver::runJob() {
   }
   if (zone <= 0 && settings_.useFallbackZone == 1) zone = settings_.fallbackZoneIndex + 1;
   const int fallbackZone = zone;
+  summary_.fallbackZone = fallbackZone;
 
-  // A folder that cannot be created shows up as each file's failure to open its output.
-  createFolderPath(settings_.outputFolder);
+  // A folder that cannot be created shows up as each file's failure to open its output. A dry
+  // run creates nothing.
+  if (!dryRun_) createFolderPath(settings_.outputFolder);
 
   state_.running = 1;
   state_.cancelRequested = 0;
@@ -148,10 +179,16 @@ void RunDriver::runJob() {
   progress->Begin();
 
   const int fileCount = static_cast<int>(dmFiles.size());
-  for (int i = 0; i < fileCount; ++i) {
-    const std::wstring& inputPath = dmFiles[static_cast<size_t>(i)];
+  summary_.files.resize(dmFiles.size());
+  for (size_t i = 0; i < dmFiles.size(); ++i) {
+    summary_.files[i].inputPath = dmFiles[i];
     // Every output file lands directly in the output folder under the input file's name.
-    const std::wstring outputPath = settings_.outputFolder + fileNameOf(inputPath);
+    summary_.files[i].outputPath = settings_.outputFolder + fileNameOf(dmFiles[i]);
+  }
+  for (int i = 0; i < fileCount; ++i) {
+    FileOutcome& outcome = summary_.files[static_cast<size_t>(i)];
+    const std::wstring& inputPath = outcome.inputPath;
+    const std::wstring& outputPath = outcome.outputPath;
 
     progress->SetText(formatText(L"[%d/%d] %s ==> %s", i + 1, fileCount, inputPath, outputPath));
     log_.logLine(L"%s から %s", inputPath, outputPath);
@@ -159,10 +196,13 @@ void RunDriver::runJob() {
     // file starts again from the run's fallback zone.
     model_.setZone(fallbackZone);
 
-    const FileResult result = corrector_.correctDmFile(inputPath, outputPath, *progress);
+    outcome.started = true;
+    const FileResult result = corrector_.correctDmFile(inputPath, outputPath, *progress, outcome);
+    outcome.result = result;
     if (result == FileResult::Cancelled) {
       summary_.cancelled = true;
       log_.logLine(L"中断しました");
+      outcome.reason = L"中断しました";
       break;
     }
     if (result == FileResult::Corrected) ++summary_.corrected;

@@ -9,6 +9,8 @@
 #include "run/job_settings.h"
 #include "run/progress.h"
 
+struct FileOutcome;
+
 // What the run needs of its front end.
 class RunHost {
  public:
@@ -52,8 +54,11 @@ enum class FileResult {
 class FileCorrector {
  public:
   virtual ~FileCorrector() = default;
+  // Corrects one file. `outcome` arrives with the paths and the started flag set; the corrector
+  // fills in the reason, zone, unit, counts, corners and shifts (file_outcome.h). The run driver
+  // records the returned result in it.
   virtual FileResult correctDmFile(const std::wstring& inputPath, const std::wstring& outputPath,
-                                   Progress& progress) = 0;
+                                   Progress& progress, FileOutcome& outcome) = 0;
 };
 
 // The integer form of a result: 1 corrected, 0 refused or failed, -1 cancelled.

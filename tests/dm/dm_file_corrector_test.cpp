@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "common/field.h"
 #include "common/text_format.h"
+#include "dm/sheet_corners.h"
 #include "dm/temporary_name.h"
 #include "dm_fixture.h"
 #include "test_support.h"
@@ -38,9 +41,11 @@ class DmFileCorrectorTest : public ::testing::Test {
     model.setZone(0);
   }
 
+  // Corrects in.dm into out.dm with a fresh outcome.
   FileResult correct(const std::string& input) {
     writeBytes(folder.path() / "in.dm", input);
-    return corrector.correctDmFile(inPath, outPath, progress);
+    outcome = FileOutcome{};
+    return corrector.correctDmFile(inPath, outPath, progress, outcome);
   }
   std::string output() const { return readBytes(folder.path() / "out.dm"); }
   bool outputExists() const { return testsupport::exists(folder.path() / "out.dm"); }
@@ -74,6 +79,7 @@ class DmFileCorrectorTest : public ::testing::Test {
   CorrectionModel model;
   DmFileCorrector corrector{settings, state, log, model};
   dmtest::RecordingProgress progress{state};
+  FileOutcome outcome;
   const std::wstring inPath = folder.wide(L"in.dm");
   const std::wstring outPath = folder.wide(L"out.dm");
 };
@@ -203,6 +209,10 @@ TEST_F(DmFileCorrectorTest, refusals) {
        L"ファイルが途中で終わっているため、補正できません"},
       {"last history record without its line end", head.bytes().substr(0, 5 * 86 - 2), 5,
        L"ファイルが途中で終わっているため、補正できません"},
+      {"one record without a line end", head.record(0).substr(0, 84) + "  ", 5,
+       L"ファイルが途中で終わっているため、補正できません"},
+      {"a short last history record", head.bytes().substr(0, 4 * 86) + head.record(4).substr(0, 40) + "\r\n", 5,
+       L"ファイルが途中で終わっているため、補正できません"},
       {"modification count 99: its successor does not fit the field",
        withHeader(dmtest::headerRecord("09LD35", 99), frame), 5,
        L"修正回数が不正なため、補正できません"},
@@ -220,10 +230,113 @@ TEST_F(DmFileCorrectorTest, refusals) {
     model.setZone(c.runZone);
     log.clear();
     EXPECT_EQ(correct(c.input), FileResult::Refused);
-    // The refusal is the only line the file adds to the log.
+    // The refusal is the only line the file adds to the log, and the outcome's reason.
     EXPECT_EQ(log.text(), std::wstring(c.message) + L"\r\n");
+    EXPECT_EQ(outcome.reason, c.message);
+    EXPECT_EQ(outcome.points, 0);
     EXPECT_EQ(output(), "an earlier output");
     EXPECT_FALSE(temporaryExists());
+  }
+}
+
+// The records of a file with a continuation record, an element with three coordinate records
+// and two other records, each with its line end.
+std::vector<std::string> recordsOfAFullFile(const std::string& lineEnd) {
+  const Line lines[] = {
+      dmtest::headerRecord("09LD35", 0),
+      dmtest::frameRecord(-1500, -2000, 0, 0, 1),
+      Line().text(0, "record three"),
+      dmtest::historyRecord(98, 4, 1, 3, {"01"}),
+      dmtest::organisationRecord("", {}),
+      Line().text(0, "continuation"),
+      dmtest::elementRecord(2, 14, 3, 0, 0),
+      dmtest::kind2Record({{1000, 2000}, {1100, 2100}, {1200, 2200}, {1300, 2300}, {1400, 2400},
+                           {1500, 2500}}),
+      dmtest::kind2Record({{1600, 2600}, {1700, 2700}, {1800, 2800}, {1900, 2900}, {2000, 3000},
+                           {2100, 3100}}),
+      dmtest::kind2Record({{2200, 3200}, {2300, 3300}}),
+      Line().text(0, "G 1"),
+      Line().text(0, "G 2"),
+  };
+  std::vector<std::string> records;
+  for (const Line& line : lines) records.push_back(line.fields() + lineEnd);
+  return records;
+}
+
+std::string joined(const std::vector<std::string>& records) {
+  std::string bytes;
+  for (const std::string& record : records) bytes += record;
+  return bytes;
+}
+
+// Record `index` cut to `columns` columns or lengthened to them, keeping its line end.
+std::string withLineOf(const std::string& lineEnd, int index, int columns) {
+  std::vector<std::string> records = recordsOfAFullFile(lineEnd);
+  std::string fields = records[index].substr(0, 84);
+  fields.resize(static_cast<std::size_t>(columns), 'x');
+  records[index] = fields + lineEnd;
+  return joined(records);
+}
+
+// Record `index` with another line end.
+std::string withLineEnd(const std::string& lineEnd, int index, const std::string& otherEnd) {
+  std::vector<std::string> records = recordsOfAFullFile(lineEnd);
+  records[index] = records[index].substr(0, 84) + otherEnd;
+  return joined(records);
+}
+
+TEST_F(DmFileCorrectorTest, recordsOutOfStepAreRefused) {
+  // Every record of the header, the history and the body is read at the record length. A line
+  // that ends early or late, or in another line end, shifts every later record; so does a file
+  // without line ends. Such a file is refused, whatever record it shows in.
+  const std::string crLf = "\r\n";
+  const std::string lf = "\n";
+  std::string noLineEnds;
+  for (const std::string& record : recordsOfAFullFile("")) noLineEnds += record;
+  std::vector<std::string> twoHalves = recordsOfAFullFile(crLf);
+  twoHalves[8] = twoHalves[8].substr(0, 40) + crLf;
+  twoHalves[9] = twoHalves[9].substr(0, 42) + crLf;  // the two lines together: 86 bytes
+  const struct {
+    const char* name;
+    std::string input;
+  } cases[] = {
+      {"short header record", withLineOf(crLf, 0, 50)},
+      {"short frame record", withLineOf(crLf, 1, 50)},
+      {"short record 3", withLineOf(crLf, 2, 60)},
+      {"short history record", withLineOf(crLf, 3, 40)},
+      {"short history record of an LF file", withLineOf(lf, 3, 40)},
+      {"short organisation record", withLineOf(crLf, 4, 40)},
+      {"short continuation record", withLineOf(crLf, 5, 70)},
+      {"short element record", withLineOf(crLf, 6, 49)},
+      {"short first coordinate record", withLineOf(crLf, 7, 50)},
+      {"short coordinate record inside an element", withLineOf(crLf, 8, 50)},
+      {"short body record", withLineOf(crLf, 10, 50)},
+      {"short body record of an LF file", withLineOf(lf, 10, 50)},
+      {"long body record", withLineOf(crLf, 10, 100)},
+      {"long history record", withLineOf(crLf, 3, 85)},
+      {"two short lines as long as one record", joined(twoHalves)},
+      {"an LF line in a CR LF file", withLineEnd(crLf, 8, lf)},
+      {"a CR LF line in an LF file", withLineEnd(lf, 8, crLf)},
+      {"an LF header in a CR LF file", withLineEnd(crLf, 0, lf)},
+      {"no line ends at all", noLineEnds},
+      {"no line end in the first 86 bytes", withLineEnd(crLf, 0, "  ").substr(0, 86) + noLineEnds},
+  };
+  writeBytes(folder.path() / "out.dm", "an earlier output");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    log.clear();
+    EXPECT_EQ(correct(c.input), FileResult::Refused);
+    EXPECT_EQ(log.text(), L"レコード長が一定でないため、補正できません\r\n");
+    EXPECT_EQ(output(), "an earlier output");
+    EXPECT_FALSE(temporaryExists());
+  }
+
+  // The same files with all their records in step are corrected.
+  for (const std::string& lineEnd : {crLf, lf}) {
+    SCOPED_TRACE(lineEnd.size());
+    log.clear();
+    EXPECT_EQ(correct(joined(recordsOfAFullFile(lineEnd))), FileResult::Corrected);
+    EXPECT_EQ(log.text(), L"");
   }
 }
 
@@ -348,6 +461,12 @@ TEST_F(DmFileCorrectorTest, aCornerOutsideTheGridIsWrittenUncorrected) {
             L"図郭座標(   -1500.000,    90000.000) 補正パラメータが見つかりませんでした\r\n");
   EXPECT_EQ(output().substr(86, 28), "  -1500  -2000      0  90000");
   EXPECT_EQ(output().substr(6 * 86 + 40, 32), "   0   0-250 123   0   0   0   0");
+  // Both are counted and placed for the report; no point of the body was visited.
+  EXPECT_EQ(outcome.cornersNotCorrected, 2);
+  ASSERT_EQ(outcome.uncorrectedPlaces.size(), 2u);
+  EXPECT_EQ(outcome.uncorrectedPlaces[0].east, 90000.123);
+  EXPECT_EQ(outcome.uncorrectedPlaces[1].north, -1500.0);
+  EXPECT_EQ(outcome.points, 0);
 }
 
 TEST_F(DmFileCorrectorTest, historyWithContinuationRecords) {
@@ -464,22 +583,35 @@ TEST_F(DmFileCorrectorTest, jisFileGetsFullWidthJisText) {
 }
 
 TEST_F(DmFileCorrectorTest, shortFinalRecordsAreWrittenAsRead) {
+  // The end of the file: a short final record is no record out of step.
   const std::string head = dmtest::standardHead().bytes();
   const std::string g = DmFile().add(Line().text(0, "G")).bytes();
+  DmFile lfHead("\n");
+  lfHead.add(dmtest::headerRecord("09LD35", 0))
+      .add(dmtest::frameRecord(-1500, -2000, 0, 0, 1))
+      .add(Line().text(0, "record three"))
+      .add(dmtest::historyRecord(98, 4, 0, 3, {"01", "02"}))
+      .add(dmtest::organisationRecord("", {}));
+  const std::string lfG = DmFile("\n").add(Line().text(0, "G")).bytes();
   const struct {
     const char* name;
+    std::string head;
     std::string tail;
   } cases[] = {
-      {"DOS end-of-file byte", g + "\x1A"},
-      {"last line end missing", g + g.substr(0, 84)},
-      {"an element cut short", g + DmFile().add(dmtest::elementRecord(2, 6, 1, 0, 0)).bytes().substr(0, 33)},
+      {"DOS end-of-file byte", head, g + "\x1A"},
+      {"last line end missing", head, g + g.substr(0, 84)},
+      {"an element cut short", head, g + DmFile().add(dmtest::elementRecord(2, 6, 1, 0, 0)).bytes().substr(0, 33)},
+      {"a short last line with its line end", head, g + g.substr(0, 50) + "\r\n"},
+      {"LF records, last line end missing", lfHead.bytes(), lfG + lfG.substr(0, 84)},
+      {"LF records, a short last line", lfHead.bytes(), lfG + lfG.substr(0, 20) + "\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ASSERT_EQ(correct(head + c.tail), FileResult::Corrected);
+    ASSERT_EQ(correct(c.head + c.tail), FileResult::Corrected);
     const std::string out = output();
-    ASSERT_EQ(out.size(), head.size() + 2 * 86 + c.tail.size());
-    EXPECT_EQ(out.substr(head.size() + 2 * 86), c.tail);
+    const std::size_t newBlock = 2 * (c.head.size() / 5);  // two records of the head's length
+    ASSERT_EQ(out.size(), c.head.size() + newBlock + c.tail.size());
+    EXPECT_EQ(out.substr(c.head.size() + newBlock), c.tail);
   }
 }
 
@@ -544,7 +676,7 @@ TEST_F(DmFileCorrectorTest, fileSizeBeyond4GiBReachesTheProgressWhole) {
   std::filesystem::resize_file(folder.path() / "in.dm", static_cast<std::uintmax_t>(size), ec);
   if (ec) GTEST_SKIP() << "no file of 5 GiB can be made here: " << ec.message();
   progress.cancelAtCall = 1;
-  EXPECT_EQ(corrector.correctDmFile(inPath, outPath, progress), FileResult::Cancelled);
+  EXPECT_EQ(corrector.correctDmFile(inPath, outPath, progress, outcome), FileResult::Cancelled);
   ASSERT_EQ(progress.positions.size(), 1u);
   EXPECT_EQ(progress.positions[0], std::make_pair(std::int64_t{0}, size));
   EXPECT_FALSE(outputExists());
@@ -577,6 +709,7 @@ TEST_F(DmFileCorrectorTest, failedWritesLeaveNoOutput) {
     });
     EXPECT_EQ(correct(in.bytes()), FileResult::Failed);
     EXPECT_EQ(log.text(), outPath + L" 書き込み失敗\r\n");
+    EXPECT_EQ(outcome.reason, outPath + L" 書き込み失敗");
     EXPECT_EQ(output(), "an earlier output");
     EXPECT_FALSE(temporaryExists());
   }
@@ -658,9 +791,11 @@ TEST_F(DmFileCorrectorTest, theCopyGoesToANewTemporaryFileOfItsOwn) {
 }
 
 TEST_F(DmFileCorrectorTest, missingInput) {
-  EXPECT_EQ(corrector.correctDmFile(folder.wide(L"missing.dm"), outPath, progress),
+  EXPECT_EQ(corrector.correctDmFile(folder.wide(L"missing.dm"), outPath, progress, outcome),
             FileResult::Failed);
   EXPECT_EQ(log.text(), folder.wide(L"missing.dm") + L" 読み出しOpen失敗\r\n");
+  EXPECT_EQ(outcome.reason, folder.wide(L"missing.dm") + L" 読み出しOpen失敗");
+  EXPECT_FALSE(outcome.cornersRead);
   EXPECT_FALSE(outputExists());
 }
 
@@ -668,7 +803,7 @@ TEST_F(DmFileCorrectorTest, anInputThatCannotBeReadFails) {
   // A folder: it either does not open (Windows) or fails at the first read (Linux).
   std::filesystem::create_directory(folder.path() / "folder.dm");
   const std::wstring input = folder.wide(L"folder.dm");
-  EXPECT_EQ(corrector.correctDmFile(input, outPath, progress), FileResult::Failed);
+  EXPECT_EQ(corrector.correctDmFile(input, outPath, progress, outcome), FileResult::Failed);
   EXPECT_TRUE(log.text() == input + L" 読み出しOpen失敗\r\n" ||
               log.text() == input + L" 読み出し失敗\r\n")
       << testing::PrintToString(log.text());
@@ -682,7 +817,7 @@ TEST_F(DmFileCorrectorTest, outputThatIsTheInputIsRefused) {
   const std::wstring spellings[] = {inPath, folder.wide(L".") + L"/in.dm"};
   for (const std::wstring& output : spellings) {
     log.clear();
-    EXPECT_EQ(corrector.correctDmFile(inPath, output, progress), FileResult::Failed);
+    EXPECT_EQ(corrector.correctDmFile(inPath, output, progress, outcome), FileResult::Failed);
     EXPECT_EQ(log.text(), output + L" 入力ファイルと同じファイルのため、書き込めません\r\n");
     EXPECT_EQ(readBytes(folder.path() / "in.dm"), input);
     EXPECT_FALSE(temporaryExists());
@@ -698,7 +833,11 @@ TEST_F(DmFileCorrectorTest, randomBytesAreRefusedOrCopied) {
     for (char& b : bytes) b = static_cast<char>(random() % 256);
     if (i % 3 == 1) bytes = head + bytes;
     if (i % 3 == 2) {
-      // Newlines where records end, so that the record length is found and the body is walked.
+      // Line ends where records end and nowhere else, so that the records are in step and the
+      // body is walked.
+      for (char& b : bytes) {
+        if (b == '\n') b = ' ';
+      }
       bytes = head + bytes;
       for (std::size_t p = 84; p + 1 < bytes.size(); p += 86) bytes[p] = '\r', bytes[p + 1] = '\n';
     }
@@ -710,6 +849,166 @@ TEST_F(DmFileCorrectorTest, randomBytesAreRefusedOrCopied) {
     EXPECT_EQ(outputExists(), result == FileResult::Corrected) << i;
     EXPECT_FALSE(temporaryExists());
   }
+}
+
+// A file of unit 10 with corner fractions and elements of every kind, corrected by a grid that
+// moves every point 1" north and 0.5" west; one point lies 90 km east of the grid.
+DmFile tallyFile() {
+  DmFile in;
+  in.add(dmtest::headerRecord("09LD35", 0))
+      .add(dmtest::frameRecord(-1500, -2000, 0, 0, 10))
+      .add(Line())
+      .add(dmtest::historyRecord(98, 4, 0, 3, {}))
+      .add(dmtest::organisationRecord("", {25, -40, 0, 0, 0, 0, 0, 0}));
+  // Records 7 to 9: 8 points and the element's own point.
+  in.add(dmtest::elementRecord(2, 8, 2, 5000, 6000))
+      .add(dmtest::kind2Record({{100, 200}, {300, 400}, {500, 600}, {700, 800}, {900, 1000},
+                                {1100, 1200}}))
+      .add(dmtest::kind2Record({{1300, 1400}, {1500, 1600}, {9999, 9999}}));
+  // Records 10 and 11: 3 points with a third value.
+  in.add(dmtest::elementRecord(3, 3, 1, 0, 0))
+      .add(dmtest::kind3Record({{2000, 2100}, {2200, 2300}, {2400, 2500}}, 77));
+  // Records 12 and 13: an annotation, whose own point alone is corrected.
+  in.add(dmtest::elementRecord(1, 1, 1, 100, 200)).add(Line().text(0, "annotation"));
+  // Records 14 and 15: a point inside the grid and one 90 km east of it.
+  in.add(dmtest::elementRecord(2, 2, 1, 0, 0)).add(dmtest::kind2Record({{40, 50}, {0, 9000000}}));
+  return in;
+}
+
+// Where the points of tallyFile stand in the output (the input's record index is 2 less, before
+// the new history block): record index and column of the X field, in file order.
+const std::pair<int, int> kTallyPoints[] = {
+    {7, 35}, {8, 0},  {8, 14}, {8, 28},  {8, 42},  {8, 56},  {8, 70}, {9, 0},
+    {9, 14}, {11, 0}, {11, 21}, {11, 42}, {12, 35}, {15, 0}, {15, 14}};
+
+int fieldAt(const std::string& bytes, int record, int column, int width) {
+  return parseFieldInt(bytes.data() + record * 86 + column, width);
+}
+
+TEST_F(DmFileCorrectorTest, outcomeCountsAndShiftsAgreeWithTheFiles) {
+  ASSERT_TRUE(dmtest::loadTestParameters(model, folder, 5, 1.0, -0.5));
+  model.setZone(0);
+  const DmFile in = tallyFile();
+  ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
+  const std::string out = output();
+
+  EXPECT_EQ(outcome.zone, 9);
+  EXPECT_EQ(outcome.unit, 10);
+  EXPECT_EQ(outcome.reason, L"");
+  EXPECT_EQ(outcome.points, 15);
+  EXPECT_EQ(outcome.pointsCorrected, 14);
+  EXPECT_EQ(outcome.pointsNotCorrected, 1);
+  EXPECT_EQ(outcome.cornersNotCorrected, 0);
+
+  // Corner 0 as read (fractions of 25 and -40 units of 10 mm, away from zero) and as the output's
+  // frame record and new organisation record give it back.
+  ASSERT_TRUE(outcome.cornersRead);
+  EXPECT_EQ(outcome.corners[0].north, -1500.25);
+  EXPECT_EQ(outcome.corners[0].east, -2000.4);
+  EXPECT_EQ(outcome.corners[2].north, 0.0);
+  ASSERT_TRUE(outcome.cornersCorrected);
+  const double after0X = addCornerFraction(fieldAt(out, 1, 0, 7), fieldAt(out, 6, 40, 4), 10);
+  const double after0Y = addCornerFraction(fieldAt(out, 1, 7, 7), fieldAt(out, 6, 44, 4), 10);
+  EXPECT_EQ(outcome.corner0After.north, after0X);
+  EXPECT_EQ(outcome.corner0After.east, after0Y);
+
+  // The shift of every corrected point, read from both files (the failed one is the last).
+  double sumX = 0.0, sumY = 0.0, largest = 0.0;
+  for (const auto& [record, column] : kTallyPoints) {
+    if (record == 15 && column == 14) continue;
+    const double readX = fieldAt(in.bytes(), record - 2, column, 7) * 10 / 1000.0 - 1500.25;
+    const double readY = fieldAt(in.bytes(), record - 2, column + 7, 7) * 10 / 1000.0 - 2000.4;
+    const double dx = fieldAt(out, record, column, 7) * 10 / 1000.0 + after0X - readX;
+    const double dy = fieldAt(out, record, column + 7, 7) * 10 / 1000.0 + after0Y - readY;
+    sumX += dx;
+    sumY += dy;
+    largest = std::max(largest, std::sqrt(dx * dx + dy * dy));
+  }
+  EXPECT_DOUBLE_EQ(outcome.shiftSumNorth, sumX);
+  EXPECT_DOUBLE_EQ(outcome.shiftSumEast, sumY);
+  EXPECT_DOUBLE_EQ(outcome.shiftMaxMetres, largest);
+  // 1" of latitude is about 30.8 m here, 0.5" of longitude about 12.5 m.
+  EXPECT_NEAR(outcome.shiftSumNorth / 14, 30.8, 0.2);
+  EXPECT_NEAR(outcome.shiftSumEast / 14, -12.5, 0.2);
+
+  // The failed point's place, absolute.
+  ASSERT_EQ(outcome.uncorrectedPlaces.size(), 1u);
+  EXPECT_EQ(outcome.uncorrectedPlaces[0].north, -1500.25);
+  EXPECT_EQ(outcome.uncorrectedPlaces[0].east, 90000.0 - 2000.4);
+}
+
+TEST_F(DmFileCorrectorTest, refusedSheetsKeepTheirOutlineForTheReport) {
+  DmFile in;
+  in.add(dmtest::headerRecord("09LD35", 0))
+      .add(dmtest::frameRecord(-1500, -2000, 0, 0, 1))
+      .add(Line())
+      .add(dmtest::historyRecord(98, 4, 0, 3, {"05"}))
+      .add(dmtest::organisationRecord("", {}));
+  EXPECT_EQ(correct(in.bytes()), FileResult::Refused);
+  EXPECT_EQ(outcome.zone, 9);
+  EXPECT_EQ(outcome.unit, 1);
+  ASSERT_TRUE(outcome.cornersRead);
+  EXPECT_FALSE(outcome.cornersCorrected);
+  EXPECT_EQ(outcome.corners[3].north, -1500.0);  // filled in from corners 0 and 2
+  EXPECT_EQ(outcome.corners[3].east, 0.0);
+
+  // A file without a zone has none in its outcome.
+  model.setZone(0);
+  EXPECT_EQ(correct(DmFile().add(dmtest::headerRecord("XX", 0)).bytes()), FileResult::Refused);
+  EXPECT_EQ(outcome.zone, 0);
+  EXPECT_FALSE(outcome.cornersRead);
+}
+
+// A dry run reads and corrects as a real run does and logs the same, but leaves the output folder
+// as it was: no copy, no temporary file, an earlier output untouched, a missing folder missing.
+TEST_F(DmFileCorrectorTest, dryRunLogsAsARealRunAndWritesNothing) {
+  ASSERT_TRUE(dmtest::loadTestParameters(model, folder, 5, 1.0, -0.5));
+  DmFile refused;  // corrected before with identifier 5
+  refused.add(dmtest::headerRecord("09LD35", 0))
+      .add(dmtest::frameRecord(-1500, -2000, 0, 0, 1))
+      .add(Line())
+      .add(dmtest::historyRecord(98, 4, 0, 3, {"05"}))
+      .add(dmtest::organisationRecord("", {}));
+  const std::string inputs[] = {tallyFile().bytes(), refused.bytes()};
+  for (const std::string& input : inputs) {
+    corrector.setDryRun(false);
+    model.setZone(0);
+    log.clear();
+    state.pointErrorCount = 0;
+    std::error_code ignored;
+    std::filesystem::remove(folder.path() / "out.dm", ignored);
+    const FileResult real = correct(input);
+    const std::wstring realLog = log.text();
+    const FileOutcome realOutcome = outcome;
+
+    corrector.setDryRun(true);
+    for (const char* earlier : {"", "an earlier output"}) {
+      SCOPED_TRACE(earlier);
+      std::filesystem::remove(folder.path() / "out.dm", ignored);
+      if (*earlier != '\0') writeBytes(folder.path() / "out.dm", earlier);
+      model.setZone(0);
+      log.clear();
+      state.pointErrorCount = 0;
+      EXPECT_EQ(correct(input), real);
+      EXPECT_EQ(log.text(), realLog);
+      EXPECT_EQ(outcome.points, realOutcome.points);
+      EXPECT_EQ(outcome.pointsNotCorrected, realOutcome.pointsNotCorrected);
+      EXPECT_EQ(outcome.shiftSumNorth, realOutcome.shiftSumNorth);
+      EXPECT_EQ(outcome.reason, realOutcome.reason);
+      EXPECT_EQ(outputExists(), *earlier != '\0');
+      if (*earlier != '\0') {
+        EXPECT_EQ(output(), earlier);
+      }
+      EXPECT_FALSE(temporaryExists());
+    }
+  }
+
+  // An output folder that does not exist stays so.
+  corrector.setDryRun(true);
+  writeBytes(folder.path() / "in.dm", tallyFile().bytes());
+  EXPECT_EQ(corrector.correctDmFile(inPath, folder.wide(L"missing/out.dm"), progress, outcome),
+            FileResult::Corrected);
+  EXPECT_FALSE(testsupport::exists(folder.path() / "missing"));
 }
 
 }  // namespace

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "run/file_outcome.h"
 #include "run/run_host.h"
 
 namespace runtest {
@@ -120,8 +121,9 @@ class FakeCorrector : public FileCorrector {
   FakeCorrector(FakeModel& model, RunState& state) : model_(model), state_(state) {}
 
   FileResult correctDmFile(const std::wstring& input, const std::wstring& output,
-                           Progress& progress) override {
+                           Progress& progress, FileOutcome& outcome) override {
     calls.push_back({input, output, model_.zone, state_.running});
+    if (fillOutcome) fillOutcome(outcome);
     // A file's sheet number replaces the model's zone.
     model_.setZone(zoneFromSheet);
     const std::wstring name = input.substr(input.find_last_of(L"\\/") + 1);
@@ -138,6 +140,7 @@ class FakeCorrector : public FileCorrector {
   }
 
   std::map<std::wstring, Script> scripts;
+  std::function<void(FileOutcome&)> fillOutcome;  // fills in counts, as the real corrector does
   int zoneFromSheet = 77;
   std::vector<Call> calls;
 

@@ -2,6 +2,7 @@
 // a No to "処理を中止しますか？" given mid-file by a click on the Cancel button.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <string>
 #include <vector>
@@ -31,7 +32,7 @@ class SteppingCorrector : public FileCorrector {
   explicit SteppingCorrector(HWND* dialog) : dialog_(dialog) {}
 
   FileResult correctDmFile(const std::wstring& inputPath, const std::wstring& outputPath,
-                           Progress& progress) override {
+                           Progress& progress, FileOutcome&) override {
     started.push_back(inputPath);
     const int reports = 20;
     for (int i = 0; i < reports; ++i) {
@@ -151,6 +152,28 @@ TEST_F(RunTest, answering_yes_stops_the_run_in_the_current_file) {
   EXPECT_EQ(call.path, std::wstring(temp) + L"Ostrand.txt");
   std::string bytes = testsupport::readBytes(call.path);
   EXPECT_NE(bytes.find("\r\n"), std::string::npos);
+}
+
+// Without a program for text files the shell opens nothing; a message box then names the run
+// log file's full path, with the caption and icon of the other OK boxes.
+TEST_F(RunTest, a_run_log_that_cannot_be_opened_is_named_in_a_message) {
+  BoxAnswerer boxes;
+  ShellRecorder shell(SE_ERR_NOASSOC);
+  SendDlgItemMessageW(dialog, IDC_EXECUTE, BM_CLICK, 0, 0);
+
+  ASSERT_EQ(ShellRecorder::calls().size(), 1u);
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring log = std::wstring(temp) + L"Ostrand.txt";
+  EXPECT_EQ(ShellRecorder::calls()[0].path, log);
+  ASSERT_EQ(boxes.seen().size(), 1u);
+  EXPECT_EQ(boxes.seen()[0].text, L"ログファイルを開けませんでした。\r\nテキストエディターなどで、"
+                                  L"次のファイルを開いてください。\r\n" + log);
+  EXPECT_EQ(boxes.seen()[0].caption, L"Larkspan2");
+  EXPECT_EQ(boxes.seen()[0].owner, dialog);
+  EXPECT_EQ(boxes.seen()[0].icon, static_cast<UINT>(MB_ICONEXCLAMATION));
+  EXPECT_TRUE(testsupport::exists(log));
+  EXPECT_EQ(guitest::itemText(dialog, IDC_EXECUTE), L"実行");
 }
 
 TEST_F(RunTest, answering_no_lets_the_run_go_on) {

@@ -67,7 +67,8 @@ class PausingCorrector : public FileCorrector {
  public:
   HWND dialog = nullptr;
 
-  FileResult correctDmFile(const std::wstring&, const std::wstring&, Progress& progress) override {
+  FileResult correctDmFile(const std::wstring&, const std::wstring&, Progress& progress,
+                           FileOutcome&) override {
     ++fileNumber_;
     for (int i = 0; i <= 20; ++i) {
       if (progress.SetPosition(i, 20) != 0) return FileResult::Cancelled;
@@ -80,7 +81,7 @@ class PausingCorrector : public FileCorrector {
   int fileNumber_ = 0;
 };
 
-void noShell(HWND, const std::wstring&, int) {}
+INT_PTR noShell(HWND, const std::wstring&, int) { return 42; }
 
 // Writes <markers>\labels.txt: for every label, checkbox and group box, its id, its width and the
 // width its text needs, both in dialog units, so that a clipped text shows as a number.
