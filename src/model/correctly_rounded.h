@@ -8,8 +8,11 @@
 // when the bound shows that the sum rounds to one double, that double is the result, otherwise an
 // accurate evaluation (about 100 bits) is rounded. sin, cos, tan: x = k pi/256 + r with pi/256 in
 // five parts, |r| <= pi/512, sin and cos of k pi/256 from a table (sine_table.inc, from MPFR)
-// with a 26-bit head so that its product with the halves of r is exact, short Taylor series; tan = sin/cos from the same reduction. w^1.5 and x^3 from exact
-// products (Dekker) and the exact remainder of the square root.
+// with a 26-bit head so that its product with the halves of r is exact, short Taylor series;
+// tan = sin/cos from the same reduction. The fast evaluation runs two arguments side by side in
+// the two lanes of an SSE2 register (sin and cos of one argument, or two of the meridian arc's
+// sines), each lane by the same IEEE double operations as one argument alone. w^1.5 and x^3
+// from exact products (Dekker) and the exact remainder of the square root.
 //
 // Domain: sin, cos, tan are correctly rounded over the projection's whole domain, latitudes of
 // either sign and up to 16 times them (checked against MPFR there, densely and at random points:
@@ -26,13 +29,20 @@ double sin(double x);
 double cos(double x);
 double tan(double x);
 
-// sine[i] = sin(x[i]) for i < count, in one loop (cheaper than a call each).
+// sine[i] = sin(x[i]) for i < count, two at a time (cheaper than a call each).
 void sines(const double* x, double* sine, int count);
 
 // sin and cos, or tan and cos, of one argument from one reduction: the same results as the
 // functions one by one, for less work.
 void sinCos(double x, double& sine, double& cosine);
 void tanCos(double x, double& tangent, double& cosine);
+
+// One latitude's batch: sin and cos of phi (and tan phi when `tangent` is given) with
+// sines[i] = sin(x[i]) for eight more arguments (the meridian arc's), the same results as the
+// functions one by one.
+constexpr int kBatchSines = 8;
+void sinCosAndSines(double phi, double& sine, double& cosine, double* tangent,
+                    const double (&x)[kBatchSines], double (&sines)[kBatchSines]);
 
 // w^1.5 for w >= 0 (not a number for w < 0).
 double powThreeHalves(double w);

@@ -58,18 +58,39 @@ double sumArcSeries(const ArcSeries& series, const double (&powers)[8]) {
   return sum;
 }
 
+MeridianArcFactors arcFactors(const MeridianArcCoefficients& k) {
+  return {k.i / 16.0, k.h / 14.0, k.g / 12.0, k.f / 10.0, k.e / 8.0,
+          k.d / 6.0,  k.c / 4.0,  k.b / 2.0,  k.a};
+}
+
+// The meridian arc's angles 16phi, 14phi, ..., 2phi, in the order of the bracket's terms.
+constexpr int kArcAngles = 8;
+static_assert(kArcAngles == cr::kBatchSines, "one latitude's batch holds the arc's sines");
+void arcAngles(double phi, double (&angles)[kArcAngles]) {
+  angles[0] = 16.0 * phi;
+  angles[1] = 14.0 * phi;
+  angles[2] = 12.0 * phi;
+  angles[3] = 10.0 * phi;
+  angles[4] = 8.0 * phi;
+  angles[5] = 6.0 * phi;
+  angles[6] = 4.0 * phi;
+  angles[7] = 2.0 * phi;
+}
+
+// The meridian arc from the sines of its angles (arcAngles).
+double arcFromSines(double phi, const double* s, double aOneMinusE2, const MeridianArcFactors& f) {
+  const double bracket = f.i16 * s[0] - f.h14 * s[1] + f.g12 * s[2] - f.f10 * s[3] +
+                         f.e8 * s[4] - f.d6 * s[5] + f.c4 * s[6] - f.b2 * s[7] + f.a * phi;
+  return aOneMinusE2 * bracket;
+}
+
 }  // namespace
 
 double meridianArc(double phi, double aOneMinusE2, const MeridianArcCoefficients& k) {
-  // sin 16phi, sin 14phi, ..., sin 2phi, all in one call.
-  const double angles[8] = {16.0 * phi, 14.0 * phi, 12.0 * phi, 10.0 * phi,
-                            8.0 * phi,  6.0 * phi,  4.0 * phi,  2.0 * phi};
-  double s[8];
-  cr::sines(angles, s, 8);
-  const double bracket = k.i / 16.0 * s[0] - k.h / 14.0 * s[1] + k.g / 12.0 * s[2] -
-                         k.f / 10.0 * s[3] + k.e / 8.0 * s[4] - k.d / 6.0 * s[5] +
-                         k.c / 4.0 * s[6] - k.b / 2.0 * s[7] + k.a * phi;
-  return aOneMinusE2 * bracket;
+  double angles[kArcAngles], s[kArcAngles];
+  arcAngles(phi, angles);
+  cr::sines(angles, s, kArcAngles);
+  return arcFromSines(phi, s, aOneMinusE2, arcFactors(k));
 }
 
 void ZoneProjection::setUp(int zone, int kind) {
@@ -102,6 +123,7 @@ void ZoneProjection::setUp(int zone, int kind) {
   arc_.g = sumArcSeries(kArcG, powers);
   arc_.h = sumArcSeries(kArcH, powers);
   arc_.i = sumArcSeries(kArcI, powers);
+  arcFactors_ = arcFactors(arc_);
 
   s0_ = meridianArc(origin_.north, aOneMinusE2_, arc_);
 
@@ -131,9 +153,10 @@ int ZoneProjection::planeToGeodetic(const CoordPoint& in, CoordPoint& out,
     int steps = 1;
     bool converged = std::fabs(step) < kFootpointTolerance;
     while (!converged && steps < kFootpointMaxSteps) {
-      double sinPhi = 0.0, cosPhi = 0.0;
-      cr::sinCos(phi, sinPhi, cosPhi);
-      const double dn = meridianArc(phi, aOneMinusE2_, arc_) - m;
+      double sinPhi = 0.0, cosPhi = 0.0, angles[kArcAngles], arcSines[kArcAngles];
+      arcAngles(phi, angles);
+      cr::sinCosAndSines(phi, sinPhi, cosPhi, nullptr, angles, arcSines);
+      const double dn = arcFromSines(phi, arcSines, aOneMinusE2_, arcFactors_) - m;
       const double w = 1.0 - e2_ * sinPhi * sinPhi;
       const double next =
           2.0 * dn * cr::powThreeHalves(w) /
@@ -202,8 +225,10 @@ int ZoneProjection::geodeticToPlane(const CoordPoint& in, CoordPoint& out) const
   const double phi = in.north / 180.0 * kPi;
   const double dl = lambda - origin_.east;
 
-  double t = 0.0, cosPhi = 0.0;
-  cr::tanCos(phi, t, cosPhi);
+  // tan and cos of phi with the meridian arc's sines, in one batch.
+  double sinPhi = 0.0, t = 0.0, cosPhi = 0.0, angles[kArcAngles], arcSines[kArcAngles];
+  arcAngles(phi, angles);
+  cr::sinCosAndSines(phi, sinPhi, cosPhi, &t, angles, arcSines);
   const double cos2 = cosPhi * cosPhi;
   const double eta2 = ePrime2_ * cos2;
   const double n = c_ / std::sqrt(1.0 + eta2);
@@ -224,8 +249,8 @@ int ZoneProjection::geodeticToPlane(const CoordPoint& in, CoordPoint& out) const
       (1385.0 - 3111.0 * t2 + 543.0 * t4 - t6) * cos6 * dl6 / 40320.0 +
       (61.0 - 58.0 * t2 + t4 + 270.0 * eta2 - 330.0 * t2 * eta2) * cos4 * dl4 / 720.0 +
       (5.0 - t2 + 9.0 * eta2 + 4.0 * eta4) * cos2 * dl2 / 24.0 + 0.5;
-  const double x =
-      kScale * (n * cos2 * t * dl2 * northBracket + meridianArc(phi, aOneMinusE2_, arc_) - s0_);
+  const double arc = arcFromSines(phi, arcSines, aOneMinusE2_, arcFactors_);
+  const double x = kScale * (n * cos2 * t * dl2 * northBracket + arc - s0_);
 
   const double eastBracket =
       (61.0 - 479.0 * t2 + 179.0 * t4 - t6) * cos6 * dl6 / 5040.0 +

@@ -17,6 +17,12 @@ struct MeridianArcCoefficients {
   double a, b, c, d, e, f, g, h, i;
 };
 
+// The factors of the meridian arc's bracket, I/16, H/14, ..., B/2 and A: they depend only on the
+// ellipsoid, so a zone takes each quotient once (the very quotient the bracket would take).
+struct MeridianArcFactors {
+  double i16, h14, g12, f10, e8, d6, c4, b2, a;
+};
+
 // Length of the meridian arc from the equator to latitude `phi` (radians), metres:
 // a(1-e^2) * (A phi - B/2 sin 2phi + C/4 sin 4phi - ... + I/16 sin 16phi), the bracket summed from
 // the I term down to the A term.
@@ -54,6 +60,7 @@ class ZoneProjection {
   double c_ = 0.0;            // a / sqrt(1 - e^2), polar radius of curvature
   double ePrime2_ = 0.0;      // e'^2 = e^2 / (1 - e^2)
   MeridianArcCoefficients arc_{};
+  MeridianArcFactors arcFactors_{};
   double s0_ = 0.0;           // meridian arc from the equator to phi0
   double e2_ = 0.0, e4_ = 0.0, e6_ = 0.0, e8_ = 0.0, e10_ = 0.0, e12_ = 0.0, e14_ = 0.0,
          e16_ = 0.0;

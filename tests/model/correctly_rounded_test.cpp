@@ -33,17 +33,34 @@ const RoundingReference kRoundingReference[] = {
 };
 
 // The function's value; for sin, cos and tan also by the shared-reduction routes the projection
-// calls (sines, sinCos, tanCos), which must give the same bits: not a number when they differ.
+// calls (sines, sinCos, tanCos, sinCosAndSines), which must give the same bits: not a number
+// when they differ. The batches take their arguments two at a time (sines the odd one alone):
+// x and -x in turn give sin x and -sin x in turn (rounding to nearest is symmetric).
 double evaluate(const std::string& function, double x) {
   const double nan = std::numeric_limits<double>::quiet_NaN();
-  auto agreed = [nan](double a, double b) { return a == b || (a != a && b != b) ? a : nan; };
-  double s = 0, c = 0, t = 0, c2 = 0, batch = 0;
+  auto agreed = [nan](double a, double b) {
+    return (a == b && std::signbit(a) == std::signbit(b)) || (a != a && b != b) ? a : nan;
+  };
+  // sin x from a batch of x, -x, x, ... : the same value in every place, the sign alternating.
+  auto batchSine = [&](const double* sine, int count) {
+    double value = sine[0];
+    for (int i = 1; i < count; ++i) value = agreed(value, i % 2 == 0 ? sine[i] : -sine[i]);
+    return value;
+  };
+  double s = 0, c = 0, t = 0, c2 = 0, s3 = 0, c3 = 0, t3 = 0, c4 = 0, s4 = 0;
   cr::sinCos(x, s, c);
   cr::tanCos(x, t, c2);
-  cr::sines(&x, &batch, 1);
-  if (function == "sin") return agreed(agreed(cr::sin(x), s), batch);
-  if (function == "cos") return agreed(agreed(cr::cos(x), c), c2);
-  if (function == "tan") return agreed(cr::tan(x), t);
+  double arguments[cr::kBatchSines], sines[cr::kBatchSines] = {}, sines2[cr::kBatchSines] = {};
+  for (int i = 0; i < cr::kBatchSines; ++i) arguments[i] = i % 2 == 0 ? x : -x;
+  cr::sinCosAndSines(x, s3, c3, &t3, arguments, sines);
+  cr::sinCosAndSines(x, s4, c4, nullptr, arguments, sines2);
+  double odd[3] = {};
+  cr::sines(arguments, odd, 3);
+  const double sine = agreed(agreed(batchSine(sines, cr::kBatchSines), batchSine(odd, 3)),
+                             batchSine(sines2, cr::kBatchSines));
+  if (function == "sin") return agreed(agreed(agreed(cr::sin(x), s), agreed(s3, s4)), sine);
+  if (function == "cos") return agreed(agreed(agreed(cr::cos(x), c), c2), agreed(c3, c4));
+  if (function == "tan") return agreed(agreed(cr::tan(x), t), t3);
   if (function == "pow1.5") return cr::powThreeHalves(x);
   if (function == "cube") return cr::cube(x);
   ADD_FAILURE() << "unknown function " << function;

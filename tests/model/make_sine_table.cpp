@@ -1,6 +1,7 @@
 // Writes the constants of the correctly rounded sine and cosine (src/model/sine_table.inc) from
-// MPFR at 400 bits: the sines of j pi/256 (j = 0 ... 511) as a 26-bit head and two doubles of
-// rest, pi/256 in five parts, and 1/n! (n = 0 ... 15) as pairs of doubles. Regenerate with:
+// MPFR at 400 bits: the sines of j pi/256 (j = 0 ... 511; the second half the negatives of the
+// first) as a 26-bit head and two doubles of rest, pi/256 in five parts, and 1/n! (n = 0 ... 15)
+// as pairs of doubles. Regenerate with:
 //   cmake --build build/native --target make_sine_table &&
 //   build/native/bin/make_sine_table > src/model/sine_table.inc
 #include <mpfr.h>
@@ -48,19 +49,26 @@ int main() {
 
   std::printf("// sin(j pi/256), j = 0 ... 511: the value rounded to 26 significant bits (so that its\n");
   std::printf("// product with a half-split double is exact), the double nearest the rest, and the double\n");
-  std::printf("// nearest what remains.\n");
+  std::printf("// nearest what remains. Entry j + 256 is the exact negative of entry j (sin(t + pi) = -sin t):\n");
+  std::printf("// the cosine of k pi/256 is entry k + 128 and minus the sine is entry k + 256.\n");
   std::printf("constexpr TableSine kSineTable[512] = {\n");
-  for (int j = 0; j < 512; ++j) {
+  double entries[256][3];
+  for (int j = 0; j < 256; ++j) {
     mpfr_mul_ui(angle, pi, j, MPFR_RNDN);
     mpfr_div_ui(angle, angle, 256, MPFR_RNDN);
     mpfr_sin(value, angle, MPFR_RNDN);
     mpfr_set_prec(part, 26);
     mpfr_set(part, value, MPFR_RNDN);
     mpfr_sub(rest, value, part, MPFR_RNDN);
-    const double head = mpfr_get_d(part, MPFR_RNDN);
-    const double rest1 = mpfr_get_d(rest, MPFR_RNDN);
-    mpfr_sub_d(rest, rest, rest1, MPFR_RNDN);
-    std::printf("    {%a, %a, %a},\n", head, rest1, mpfr_get_d(rest, MPFR_RNDN));
+    entries[j][0] = mpfr_get_d(part, MPFR_RNDN);
+    entries[j][1] = mpfr_get_d(rest, MPFR_RNDN);
+    mpfr_sub_d(rest, rest, entries[j][1], MPFR_RNDN);
+    entries[j][2] = mpfr_get_d(rest, MPFR_RNDN);
+  }
+  for (int j = 0; j < 512; ++j) {
+    const double sign = j < 256 ? 1.0 : -1.0;
+    const double* e = entries[j % 256];
+    std::printf("    {%a, %a, %a},\n", sign * e[0], sign * e[1], sign * e[2]);
   }
   std::printf("};\n\n");
 
