@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "model/correction_model.h"
+#include "model/point_corrector.h"
 
 namespace {
 
@@ -57,7 +58,6 @@ CorrectionModel& loadedModel() {
     std::wstring header;
     model.readParameterFile(path.wstring(), header);
     std::filesystem::remove(path);
-    model.setZone(kZone);
     loaded = true;
   }
   return model;
@@ -71,12 +71,13 @@ void reportTimePerPoint(benchmark::State& state, size_t pointsPerIteration) {
 }
 
 void runPoints(benchmark::State& state, const std::vector<CoordPoint>& points) {
-  CorrectionModel& model = loadedModel();
+  PointCorrector corrector(loadedModel());
+  corrector.setZone(kZone);
   int corrected = 0;
   for (auto _ : state) {
     for (const CoordPoint& p : points) {
       double y = 0, x = 0;
-      corrected += model.correctPoint(p.east, p.north, y, x);
+      corrected += corrector.correctPoint(p.east, p.north, y, x);
       benchmark::DoNotOptimize(y);
       benchmark::DoNotOptimize(x);
     }

@@ -17,6 +17,7 @@ const ValueOption kValueOptions[] = {
     {L"--year", ValueKind::Integer},  {L"--month", ValueKind::Integer},
     {L"--number", ValueKind::Text},   {L"--org", ValueKind::Text},
     {L"--zone", ValueKind::Integer},  {L"--log", ValueKind::Text},
+    {L"--jobs", ValueKind::Integer},
 };
 
 const ValueOption* findValueOption(const std::wstring& name) {
@@ -59,6 +60,7 @@ void store(BatchOptions& options, const std::wstring& name, const std::wstring& 
   else if (name == L"--org") options.organisation = text;
   else if (name == L"--zone") options.zone = number;
   else if (name == L"--log") options.logFile = text;
+  else if (name == L"--jobs") options.jobs = number;
 }
 
 }  // namespace
@@ -101,6 +103,10 @@ ParseResult parseBatchArguments(const std::vector<std::wstring>& args, BatchOpti
       error = name + L" needs an integer, not \"" + value + L"\"";
       return ParseResult::UsageError;
     }
+    if (name == L"--jobs" && number < 1) {
+      error = L"--jobs needs a count of 1 or more, not " + value;
+      return ParseResult::UsageError;
+    }
     store(options, name, value, number);
   }
   return options.help ? ParseResult::Help : ParseResult::Ok;
@@ -123,6 +129,7 @@ std::wstring batchUsage() {
          L"  --zone N         zone 1 to 19 for files whose zone is not known otherwise\n"
          L"  --log FILE       also write the run log to FILE\n"
          L"  --quiet          no progress display\n"
+         L"  --jobs N         files corrected side by side (default: one per logical processor)\n"
          L"Exit status: 0 every DM file corrected, 4 the run completed but some file was not,\n"
          L"1 refused before the run, 2 wrong usage, 3 cancelled.\n";
 }

@@ -1,7 +1,7 @@
 // The command line of the batch front end, and how it turns into the job's settings.
 //
 //   ostrand-batch [--settings FILE] [--in DIR] [--out DIR] [--par FILE] [--year N] [--month N]
-//                 [--number TEXT] [--org TEXT] [--zone N] [--log FILE] [--quiet]
+//                 [--number TEXT] [--org TEXT] [--zone N] [--log FILE] [--quiet] [--jobs N]
 //
 // Every option that takes a value accepts it as the next argument or after '=' ("--in=DIR").
 // An option given twice counts with its last value.
@@ -24,6 +24,7 @@ struct BatchOptions {
   std::optional<std::wstring> organisation;
   std::optional<int> zone;  // 1 to 19 selects list entry zone - 1; anything else no entry
   std::optional<std::wstring> logFile;
+  std::optional<int> jobs;  // workers, 1 or more; none: one per logical processor
   bool quiet = false;
   bool help = false;
 };

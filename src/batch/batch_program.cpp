@@ -78,7 +78,8 @@ int runBatchProgram(const std::vector<std::wstring>& args) {
 
   const bool showProgress = !options.quiet && isTerminal(stderr);
   BatchHost host(assembled, job->state, showProgress);
-  RunDriver driver(job->settings, job->state, job->log, job->modelForRun, job->corrector, host);
+  RunDriver driver(job->settings, job->state, job->log, job->modelForRun, job->correctors, host);
+  driver.setWorkerCount(options.jobs.value_or(0));
   host.setDriver(&driver);
   driver.startRun();
 

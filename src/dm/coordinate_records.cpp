@@ -12,9 +12,8 @@ int roundHalfAway(double x) {
   return static_cast<int>(shifted);  // truncates towards zero
 }
 
-BodyCorrector::BodyCorrector(CorrectionModel& model, RunState& state, MessageLog& log,
-                             const SheetFrame& frame)
-    : model_(model), state_(state), log_(log), frame_(frame) {}
+BodyCorrector::BodyCorrector(PointCorrector& points, FileLog& log, const SheetFrame& frame)
+    : points_(points), log_(log), frame_(frame) {}
 
 void BodyCorrector::correctSheetPoint(int y, int x, int& newY, int& newX) {
   const double unit = frame_.unit;
@@ -23,7 +22,7 @@ void BodyCorrector::correctSheetPoint(int y, int x, int& newY, int& newX) {
   const double absX = static_cast<double>(x) * unit / 1000.0 + frame_.origin.north;
   double correctedY = absY;
   double correctedX = absX;
-  if (model_.correctPoint(absY, absX, correctedY, correctedX)) {
+  if (points_.correctPoint(absY, absX, correctedY, correctedX)) {
     // Subtract the corrected origin, then divide by the unit, then multiply by 1000.
     newY = roundHalfAway((correctedY - frame_.correctedOrigin.east) / unit * 1000.0);
     newX = roundHalfAway((correctedX - frame_.correctedOrigin.north) / unit * 1000.0);
@@ -31,13 +30,8 @@ void BodyCorrector::correctSheetPoint(int y, int x, int& newY, int& newX) {
   }
   newY = y;
   newX = x;
-  if (state_.pointErrorCount >= kPointErrorListLimit) return;
-  log_.logLine(L"座標(%12.3f, %12.3f) (%d 系)補正パラメータが見つかりませんでした", absX, absY,
-               model_.zone());
-  state_.pointErrorCount += 1;
-  if (state_.pointErrorCount == kPointErrorListLimit) {
-    log_.logLine(L"同一のエラーが100件を超えました、以降のエラーはリストされません");
-  }
+  log_.logPointError(L"座標(%12.3f, %12.3f) (%d 系)補正パラメータが見つかりませんでした", absX,
+                     absY, points_.zone());
 }
 
 void BodyCorrector::correctFieldPair(Record& record, int column) {

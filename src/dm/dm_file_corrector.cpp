@@ -49,14 +49,14 @@ void putText(Record& record, int column, const std::string& text, int width) {
 // the file ended.
 class OneFile {
  public:
-  OneFile(const JobSettings& settings, RunState& state, MessageLog& log, CorrectionModel& model,
-          RecordReader& input, RecordWriter& output)
+  OneFile(const JobSettings& settings, FileLog& log, PointCorrector& points, RecordReader& input,
+          RecordWriter& output)
       : settings_(settings),
         log_(log),
-        model_(model),
+        points_(points),
         input_(input),
         output_(output),
-        body_(model, state, log, frame_) {}
+        body_(points, log, frame_) {}
 
   // The record loop.
   void run(Progress& progress) {
@@ -124,8 +124,8 @@ class OneFile {
       sheetNumber[8] = '\0';
       int zone = 0;
       if (parseSheetNumber(sheetNumber, &zone) == 1 && zone >= 1 && zone <= 19) {
-        model_.setZone(zone);
-      } else if (model_.zone() < 1) {
+        points_.setZone(zone);
+      } else if (points_.zone() < 1) {
         refuse(kZoneUnknown);
         return;
       }
@@ -188,12 +188,12 @@ class OneFile {
       if (entry[0] == ' ' && entry[1] == ' ') continue;  // an empty entry is dropped
       const int id = parseFieldInt(entry, 2);
       entries_.push_back(id);
-      if (id != 0 && id == model_.parameterId()) {
+      if (id != 0 && id == points_.model().parameterId()) {
         refuse(kSameParameters);
         return false;
       }
     }
-    entries_.push_back(model_.parameterId());
+    entries_.push_back(points_.model().parameterId());
     return true;
   }
 
@@ -234,7 +234,7 @@ class OneFile {
       corrected_[k] = corners_[k];
       double y = corners_[k].east;
       double x = corners_[k].north;
-      if (model_.correctPoint(corners_[k].east, corners_[k].north, y, x)) {
+      if (points_.correctPoint(corners_[k].east, corners_[k].north, y, x)) {
         corrected_[k] = {y, x, 0.0};
       } else {
         log_.logLine(L"図郭座標(%12.3f, %12.3f) 補正パラメータが見つかりませんでした",
@@ -314,8 +314,8 @@ class OneFile {
   }
 
   const JobSettings& settings_;
-  MessageLog& log_;
-  CorrectionModel& model_;
+  FileLog& log_;
+  PointCorrector& points_;
   RecordReader& input_;
   RecordWriter& output_;
 
@@ -341,39 +341,39 @@ class OneFile {
 
 }  // namespace
 
-DmFileCorrector::DmFileCorrector(const JobSettings& settings, RunState& state, MessageLog& log,
-                                 CorrectionModel& model)
-    : settings_(settings),
-      state_(state),
-      log_(log),
-      model_(model),
-      writerFactory_(&FileRecordWriter::create) {}
+DmFileCorrector::DmFileCorrector(const JobSettings& settings, const CorrectionModel& model)
+    : settings_(settings), points_(model), writerFactory_(&FileRecordWriter::create) {}
 
-FileResult DmFileCorrector::correctDmFile(const std::wstring& inputPath,
-                                          const std::wstring& outputPath, Progress& progress) {
+FileResult DmFileCorrector::correctDmFile(const FileTask& task, FileLog& log, Progress& progress,
+                                          std::wstring& finishedCopy) {
+  const std::wstring& inputPath = task.inputPath;
+  const std::wstring& outputPath = task.outputPath;
+  finishedCopy.clear();
+  // Each file starts again from the run's fallback zone; its sheet number may replace it.
+  points_.setZone(task.fallbackZone);
   RecordReader input;
   if (!input.open(inputPath)) {
-    log_.logLine(L"%s 読み出しOpen失敗", inputPath);
+    log.logLine(L"%s 読み出しOpen失敗", inputPath);
     return FileResult::Failed;
   }
   const std::wstring temporaryPath = outputPath + temporarySuffix();
   // Renaming the copy onto its input would destroy the input.
   if (platform::sameFileObject(inputPath, outputPath) ||
       platform::sameFileObject(inputPath, temporaryPath)) {
-    log_.logLine(L"%s 入力ファイルと同じファイルのため、書き込めません", outputPath);
+    log.logLine(L"%s 入力ファイルと同じファイルのため、書き込めません", outputPath);
     return FileResult::Failed;
   }
   if (!input.prepare()) {
-    log_.logLine(L"%s 読み出し失敗", inputPath);
+    log.logLine(L"%s 読み出し失敗", inputPath);
     return FileResult::Failed;
   }
   std::unique_ptr<RecordWriter> output = writerFactory_(temporaryPath);
   if (!output) {
-    log_.logLine(L"%s 書き込みOpen失敗", outputPath);
+    log.logLine(L"%s 書き込みOpen失敗", outputPath);
     return FileResult::Failed;
   }
 
-  OneFile file(settings_, state_, log_, model_, input, *output);
+  OneFile file(settings_, log, points_, input, *output);
   file.run(progress);
 
   const bool readFailed = input.failed();
@@ -382,20 +382,21 @@ FileResult DmFileCorrector::correctDmFile(const std::wstring& inputPath,
   output.reset();
 
   FileResult result = FileResult::Corrected;
-  if (file.stopRequested() || state_.cancelRequested != 0) {
+  if (file.stopRequested()) {
     result = FileResult::Cancelled;
   } else if (file.refused()) {
     result = FileResult::Refused;
   } else if (readFailed) {
-    log_.logLine(L"%s 読み出し失敗", inputPath);
+    log.logLine(L"%s 読み出し失敗", inputPath);
     result = FileResult::Failed;
   } else if (file.writeFailed() || !closed) {
-    log_.logLine(L"%s 書き込み失敗", outputPath);
-    result = FileResult::Failed;
-  } else if (!platform::replaceFile(temporaryPath, outputPath)) {
-    log_.logLine(L"%s 書き込み失敗", outputPath);
+    log.logLine(L"%s 書き込み失敗", outputPath);
     result = FileResult::Failed;
   }
-  if (result != FileResult::Corrected) platform::deleteFile(temporaryPath);
+  if (result == FileResult::Corrected) {
+    finishedCopy = temporaryPath;
+  } else {
+    platform::deleteFile(temporaryPath);
+  }
   return result;
 }

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "dm_fixture.h"
+#include "platform/platform.h"
 #include "test_support.h"
 
 namespace {
@@ -30,13 +31,28 @@ class DmFileCorrectorTest : public ::testing::Test {
     settings.month = 3;
     settings.adviceNumber = L"第１２号";
     settings.organisation = L"測量株式会社";
-    model.setZone(0);
   }
 
   FileResult correct(const std::string& input) {
     writeBytes(folder.path() / "in.dm", input);
-    return corrector.correctDmFile(inPath, outPath, progress);
+    return correctFile(inPath, outPath);
   }
+  // One file as a run corrects it; a finished copy is then put on the disk and under its output
+  // name, as the run's committer does.
+  FileResult correctFile(const std::wstring& input, const std::wstring& output) {
+    std::wstring copy = L"left over";
+    const FileResult result =
+        corrector.correctDmFile(FileTask{input, output, fallbackZone}, log, progress, copy);
+    if (result != FileResult::Corrected) {
+      EXPECT_EQ(copy, L"");
+      return result;
+    }
+    EXPECT_EQ(copy, output + DmFileCorrector::temporarySuffix());
+    EXPECT_TRUE(platform::flushFileToDisk(copy));
+    EXPECT_TRUE(platform::replaceFile(copy, output));
+    return result;
+  }
+  int zone() const { return corrector.pointCorrector().zone(); }
   std::string output() const { return readBytes(folder.path() / "out.dm"); }
   bool outputExists() const { return testsupport::exists(folder.path() / "out.dm"); }
   bool temporaryExists() const { return testsupport::exists(folder.path() / "out.dm.ostrand-tmp"); }
@@ -53,9 +69,10 @@ class DmFileCorrectorTest : public ::testing::Test {
   testsupport::ScratchFolder folder;
   JobSettings settings;
   RunState state;
-  MessageLog log;
+  FileLog log;
   CorrectionModel model;
-  DmFileCorrector corrector{settings, state, log, model};
+  DmFileCorrector corrector{settings, model};
+  int fallbackZone = 0;  // the run's
   dmtest::RecordingProgress progress{state};
   const std::wstring inPath = folder.wide(L"in.dm");
   const std::wstring outPath = folder.wide(L"out.dm");
@@ -87,7 +104,7 @@ TEST_F(DmFileCorrectorTest, correctsAFileByteForByte) {
           .add(Line().text(0, "G 1"));
   EXPECT_EQ(output(), expected.bytes());
   EXPECT_EQ(log.text(), L"");
-  EXPECT_EQ(model.zone(), 9);  // from the sheet number 09LD35
+  EXPECT_EQ(zone(), 9);  // from the sheet number 09LD35
   EXPECT_FALSE(temporaryExists());
   ASSERT_EQ(progress.positions.size(), 1u);
   EXPECT_EQ(progress.positions[0].first, 0);
@@ -186,7 +203,6 @@ TEST_F(DmFileCorrectorTest, refusals) {
   for (const RefusalCase& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(dmtest::loadTestParameters(model, folder, c.parameterId));
-    model.setZone(0);
     log.clear();
     EXPECT_EQ(correct(c.input), FileResult::Refused);
     // The refusal is the only line the file adds to the log.
@@ -198,7 +214,7 @@ TEST_F(DmFileCorrectorTest, refusals) {
 
 TEST_F(DmFileCorrectorTest, fallbackZoneAndFirstRecordWithoutM) {
   // An unreadable sheet number keeps the run's fallback zone.
-  model.setZone(9);
+  fallbackZone = 9;
   DmFile in;
   in.add(dmtest::headerRecord("????????", 0))
       .add(dmtest::frameRecord(-1500, -2000, 0, 0, 1))
@@ -206,7 +222,7 @@ TEST_F(DmFileCorrectorTest, fallbackZoneAndFirstRecordWithoutM) {
       .add(dmtest::historyRecord(98, 4, 0, 3, {}))
       .add(dmtest::organisationRecord("", {}));
   EXPECT_EQ(correct(in.bytes()), FileResult::Corrected);
-  EXPECT_EQ(model.zone(), 9);
+  EXPECT_EQ(zone(), 9);
 
   // A first record without "M" is copied unchanged; the fallback zone is used without a check.
   DmFile noHeader;
@@ -220,7 +236,7 @@ TEST_F(DmFileCorrectorTest, fallbackZoneAndFirstRecordWithoutM) {
       .add(Line().text(0, "G"));
   EXPECT_EQ(correct(noHeader.bytes()), FileResult::Corrected);
   EXPECT_EQ(output().substr(0, 86), noHeader.record(0));
-  EXPECT_EQ(model.zone(), 9);
+  EXPECT_EQ(zone(), 9);
   EXPECT_EQ(log.text(), L"");
 }
 
@@ -378,18 +394,26 @@ TEST_F(DmFileCorrectorTest, shortFinalRecordsAreWrittenAsRead) {
 }
 
 TEST_F(DmFileCorrectorTest, errorCapAcrossTwoFiles) {
-  // 75 points outside the grid in each of two files: 100 lines, the cap line once.
+  // 75 points outside the grid in each of two files: each file keeps its 75, and the run's log
+  // that takes them in file order gets 100 lines and the cap line once.
   DmFile in = dmtest::standardHead(-1500, -2000, 0, 0, 10);
   in.add(dmtest::elementRecord(2, 75, 13, 0, 0));
   for (int r = 0; r < 13; ++r) {  // Y 90 km from corner 0
     in.add(dmtest::kind2Record({{0, 9000000}, {0, 9000000}, {0, 9000000}, {0, 9000000},
                                 {0, 9000000}, {0, 9000000}}));
   }
+  MessageLog runLog;
+  int listed = 0;
   ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
-  EXPECT_EQ(state.pointErrorCount, 75);
+  EXPECT_EQ(log.pointErrorCount(), 75);
+  appendFileLog(runLog, log, listed);
+  EXPECT_EQ(listed, 75);
+  log.clear();
   ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
-  EXPECT_EQ(state.pointErrorCount, 100);
-  EXPECT_EQ(log.text(), dmtest::cappedPointErrorLog());
+  EXPECT_EQ(log.pointErrorCount(), 75);
+  appendFileLog(runLog, log, listed);
+  EXPECT_EQ(listed, 100);
+  EXPECT_EQ(runLog.text(), dmtest::cappedPointErrorLog());
 }
 
 TEST_F(DmFileCorrectorTest, progressBeforeRecords1And33) {
@@ -438,7 +462,7 @@ TEST_F(DmFileCorrectorTest, fileSizeBeyond4GiBReachesTheProgressWhole) {
   std::filesystem::resize_file(folder.path() / "in.dm", static_cast<std::uintmax_t>(size), ec);
   if (ec) GTEST_SKIP() << "no file of 5 GiB can be made here: " << ec.message();
   progress.cancelAtCall = 1;
-  EXPECT_EQ(corrector.correctDmFile(inPath, outPath, progress), FileResult::Cancelled);
+  EXPECT_EQ(correctFile(inPath, outPath), FileResult::Cancelled);
   ASSERT_EQ(progress.positions.size(), 1u);
   EXPECT_EQ(progress.positions[0], std::make_pair(std::int64_t{0}, size));
   EXPECT_FALSE(outputExists());
@@ -481,8 +505,7 @@ TEST_F(DmFileCorrectorTest, failedWritesLeaveNoOutput) {
 }
 
 TEST_F(DmFileCorrectorTest, missingInput) {
-  EXPECT_EQ(corrector.correctDmFile(folder.wide(L"missing.dm"), outPath, progress),
-            FileResult::Failed);
+  EXPECT_EQ(correctFile(folder.wide(L"missing.dm"), outPath), FileResult::Failed);
   EXPECT_EQ(log.text(), folder.wide(L"missing.dm") + L" 読み出しOpen失敗\r\n");
   EXPECT_FALSE(outputExists());
 }
@@ -491,7 +514,7 @@ TEST_F(DmFileCorrectorTest, anInputThatCannotBeReadFails) {
   // A folder: it either does not open (Windows) or fails at the first read (Linux).
   std::filesystem::create_directory(folder.path() / "folder.dm");
   const std::wstring input = folder.wide(L"folder.dm");
-  EXPECT_EQ(corrector.correctDmFile(input, outPath, progress), FileResult::Failed);
+  EXPECT_EQ(correctFile(input, outPath), FileResult::Failed);
   EXPECT_TRUE(log.text() == input + L" 読み出しOpen失敗\r\n" ||
               log.text() == input + L" 読み出し失敗\r\n")
       << testing::PrintToString(log.text());
@@ -505,7 +528,7 @@ TEST_F(DmFileCorrectorTest, outputThatIsTheInputIsRefused) {
   const std::wstring spellings[] = {inPath, folder.wide(L".") + L"/in.dm"};
   for (const std::wstring& output : spellings) {
     log.clear();
-    EXPECT_EQ(corrector.correctDmFile(inPath, output, progress), FileResult::Failed);
+    EXPECT_EQ(correctFile(inPath, output), FileResult::Failed);
     EXPECT_EQ(log.text(), output + L" 入力ファイルと同じファイルのため、書き込めません\r\n");
     EXPECT_EQ(readBytes(folder.path() / "in.dm"), input);
     EXPECT_FALSE(testsupport::exists(folder.path() / "in.dm.ostrand-tmp"));
@@ -525,7 +548,7 @@ TEST_F(DmFileCorrectorTest, randomBytesAreRefusedOrCopied) {
       bytes = head + bytes;
       for (std::size_t p = 84; p + 1 < bytes.size(); p += 86) bytes[p] = '\r', bytes[p + 1] = '\n';
     }
-    model.setZone(i % 2 == 0 ? 0 : 9);
+    fallbackZone = i % 2 == 0 ? 0 : 9;
     std::error_code ignored;
     std::filesystem::remove(folder.path() / "out.dm", ignored);
     const FileResult result = correct(bytes);

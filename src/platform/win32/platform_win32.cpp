@@ -193,8 +193,14 @@ std::FILE* openFile(const std::wstring& path, const char* mode) {
   return _wfsopen(path.c_str(), wideMode.c_str(), _SH_DENYNO);
 }
 
-bool flushToDisk(std::FILE* file) {
-  return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
+bool flushFileToDisk(const std::wstring& path) {
+  HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const BOOL flushed = FlushFileBuffers(handle);
+  const BOOL closed = CloseHandle(handle);
+  return flushed != 0 && closed != 0;
 }
 
 std::int64_t tellFile(std::FILE* file) { return _ftelli64(file); }
