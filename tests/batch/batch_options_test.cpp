@@ -31,6 +31,11 @@ TEST(batch_options, parse_results_and_errors) {
       {{L"-q"}, ParseResult::UsageError, L"unknown option -q"},
       {{L"folder"}, ParseResult::UsageError, L"unexpected argument folder"},
       {{L"--quiet=1"}, ParseResult::UsageError, L"unknown option --quiet=1"},
+      {{L"--jobs", L"1"}, ParseResult::Ok, L""},
+      {{L"--jobs=64"}, ParseResult::Ok, L""},
+      {{L"--jobs", L"0"}, ParseResult::UsageError, L"--jobs needs a count of 1 or more"},
+      {{L"--jobs", L"-2"}, ParseResult::UsageError, L"--jobs needs a count of 1 or more"},
+      {{L"--jobs", L"all"}, ParseResult::UsageError, L"--jobs needs an integer"},
   };
   for (const ParseCase& c : cases) {
     BatchOptions options;
@@ -85,6 +90,16 @@ TEST(batch_options, zone_ticks_the_checkbox_and_selects_its_entry) {
     EXPECT_EQ(settings.useFallbackZone, 1) << c.index;
     EXPECT_EQ(settings.fallbackZoneIndex, c.index) << c.index;
   }
+}
+
+TEST(batch_options, jobs_gives_the_count_of_workers) {
+  BatchOptions options;
+  std::wstring error;
+  ASSERT_EQ(parseBatchArguments({}, options, error), ParseResult::Ok);
+  EXPECT_FALSE(options.jobs);  // one per logical processor
+  ASSERT_EQ(parseBatchArguments({L"--jobs", L"3", L"--jobs=4"}, options, error), ParseResult::Ok);
+  EXPECT_EQ(options.jobs, 4);
+  EXPECT_NE(batchUsage().find(L"--jobs N"), std::wstring::npos);
 }
 
 TEST(batch_options, defaults_without_a_settings_file) {

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <thread>
+#include <vector>
 
 #include "model/correction_model.h"
 #include "model/point_corrector.h"
@@ -130,6 +132,49 @@ TEST_F(CorrectPointTest, a_missing_corner_fails_even_beside_a_grid_point_the_sto
   EXPECT_EQ(points.correctPoint(plane.east, plane.north, y, x), 0);
   EXPECT_EQ(y, plane.east);
   EXPECT_EQ(x, plane.north);
+}
+
+TEST_F(CorrectPointTest, correctors_over_one_model_work_side_by_side_as_one_alone) {
+  load(modeltest::sampleGrid({5339}));
+  // Points scattered over the mesh, so that the caches miss and fill as they go.
+  std::vector<CoordPoint> plane;
+  for (int i = 0; i < 3000; ++i) {
+    const double latitude = 35.0 + 1.0 / 3.0 + (i % 61) / 61.0 * 0.66;
+    const double longitude = 139.0 + (i * 7 % 97) / 97.0 * 0.99;
+    CoordPoint p;
+    ASSERT_EQ(model.projectionTable().geodeticToPlane(9, 1, {longitude, latitude, 0.0}, p), 1);
+    plane.push_back(p);
+  }
+  auto correctAll = [&plane](PointCorrector& corrector) {
+    std::vector<double> results;
+    for (const CoordPoint& p : plane) {
+      double y = 0, x = 0;
+      results.push_back(corrector.correctPoint(p.east, p.north, y, x));
+      results.push_back(y);
+      results.push_back(x);
+    }
+    return results;
+  };
+  points.setZone(9);
+  const std::vector<double> alone = correctAll(points);
+
+  // Each thread has its own corrector; one of them is in another zone, where nothing corrects.
+  std::vector<std::vector<double>> results(4);
+  std::vector<std::thread> threads;
+  for (size_t t = 0; t < results.size(); ++t) {
+    threads.emplace_back([&, t] {
+      PointCorrector own(model);
+      own.setZone(t == 3 ? 0 : 9);
+      results[t] = correctAll(own);
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (size_t t = 0; t < 3; ++t) {
+    ASSERT_EQ(results[t].size(), alone.size());
+    EXPECT_EQ(std::memcmp(results[t].data(), alone.data(), alone.size() * sizeof(double)), 0) << t;
+  }
+  for (size_t i = 0; i < plane.size(); ++i) ASSERT_EQ(results[3][3 * i], 0.0);
+  EXPECT_GT(points.cellCache().filledCount(), 100);
 }
 
 }  // namespace

@@ -2,9 +2,12 @@
 // starts it, waits for its dialog, clicks 実行, waits for the run to end (the button reads 実行
 // again and the run log file "Ostrand.txt" exists in the temporary folder), closes the viewer the
 // program opened for the log, copies the log to <log copy>, and ends the program with the
-// dialog's Cancel command. Prints what it did; exits 0 on success, 1 on any failure.
-//   ui_driver <path of Ostrand.exe> <log copy path>
+// dialog's Cancel command. With <cancel at>, it clicks キャンセル once the progress bar has
+// reached that percentage and answers はい to the question. Prints what it did; exits 0 on
+// success, 1 on any failure.
+//   ui_driver <path of Ostrand.exe> <log copy path> [<cancel at>]
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -79,7 +82,18 @@ void closeViewers(DWORD ownProcess, DWORD programProcess) {
   }
 }
 
-bool drive(const std::wstring& program, const std::wstring& logCopy) {
+// The Yes button of the question box, when the box asks to stop the processing.
+HWND questionYesButton(HWND box) {
+  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if (controlText(child).find(L"処理を中止しますか") != std::wstring::npos) {
+      return GetDlgItem(box, IDYES);
+    }
+  }
+  return nullptr;
+}
+
+bool drive(const std::wstring& program, const std::wstring& logCopy, int cancelAt) {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   std::wstring runLog = std::wstring(temp) + L"Ostrand.txt";
@@ -114,13 +128,33 @@ bool drive(const std::wstring& program, const std::wstring& logCopy) {
     PostMessageW(button, BM_CLICK, 0, 0);
     bool sawRunning = false;
     bool ended = false;
+    bool cancelClicked = false;
+    bool answered = false;
     while (GetTickCount() - start < kTimeoutMs) {
-      if (topWindow(process.dwProcessId, L"Larkspan2") != nullptr) {
-        fail("a message box appeared");
-        break;
+      if (HWND box = topWindow(process.dwProcessId, L"Larkspan2")) {
+        HWND yes = cancelClicked && !answered ? questionYesButton(box) : nullptr;
+        if (yes == nullptr) {
+          fail("a message box appeared");
+          break;
+        }
+        PostMessageW(yes, BM_CLICK, 0, 0);
+        answered = true;
+        std::printf("ui_driver: answered the question with はい\n");
+        Sleep(200);
+        continue;
       }
       std::wstring label = controlText(button);
       if (label == L"キャンセル") sawRunning = true;
+      if (cancelAt >= 0 && sawRunning && !cancelClicked && label == L"キャンセル") {
+        DWORD_PTR position = 0;
+        SendMessageTimeoutW(GetDlgItem(dialog, 9001), PBM_GETPOS, 0, 0, SMTO_NORMAL, 2000,
+                            &position);
+        if (static_cast<int>(position) >= cancelAt) {
+          PostMessageW(button, BM_CLICK, 0, 0);
+          cancelClicked = true;
+          std::printf("ui_driver: clicked キャンセル at %d %%\n", static_cast<int>(position));
+        }
+      }
       if (label == L"実行" && fileExists(runLog)) {
         ended = true;
         break;
@@ -128,14 +162,16 @@ bool drive(const std::wstring& program, const std::wstring& logCopy) {
       Sleep(50);
     }
     std::printf("ui_driver: running look seen: %s\n", sawRunning ? "yes" : "no (run too short)");
-    if (ended) {
+    if (ended && cancelAt >= 0 && !answered) {
+      fail("the run ended before it could be cancelled");
+    } else if (ended) {
       closeViewers(GetCurrentProcessId(), process.dwProcessId);
       ok = CopyFileW(runLog.c_str(), logCopy.c_str(), FALSE) != 0;
       if (!ok) fail("cannot copy the run log file");
       std::printf("ui_driver: run ended, status line \"%ls\" hidden: %s\n",
                   controlText(GetDlgItem(dialog, 3751)).c_str(),
                   IsWindowVisible(GetDlgItem(dialog, 3751)) ? "no" : "yes");
-    } else if (!ok) {
+    } else {
       fail("the run did not end in time");
     }
     PostMessageW(dialog, WM_CLOSE, 0, 0);
@@ -151,9 +187,9 @@ bool drive(const std::wstring& program, const std::wstring& logCopy) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
-  if (argc != 3) {
-    std::printf("usage: ui_driver <Ostrand.exe> <log copy>\n");
+  if (argc != 3 && argc != 4) {
+    std::printf("usage: ui_driver <Ostrand.exe> <log copy> [<cancel at percent>]\n");
     return 2;
   }
-  return drive(argv[1], argv[2]) ? 0 : 1;
+  return drive(argv[1], argv[2], argc == 4 ? _wtoi(argv[3]) : -1) ? 0 : 1;
 }
