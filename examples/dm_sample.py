@@ -114,7 +114,8 @@ def grid_shift(lat, lon):
     return dlat, dlon
 
 
-def write_parameter_file(path, identifier=PARAMETER_ID):
+def write_parameter_file(path, identifier=PARAMETER_ID, shift=grid_shift):
+    """The grid file; `shift(lat, lon)` gives each grid point's shift (arc-seconds)."""
     lines = [
         f"Ostrand sample correction grid  Tarnwick for {identifier}",
         "Synthetic shifts for the sample data; not a real survey result.",
@@ -125,7 +126,7 @@ def write_parameter_file(path, identifier=PARAMETER_ID):
     lines.append("MeshCode  dB(sec)   dL(sec)   dH(m)")
     for row in GRID_ROWS:
         for column in GRID_COLUMNS:
-            dlat, dlon = grid_shift(row / 120, column / 80)
+            dlat, dlon = shift(row / 120, column / 80)
             lines.append(f"{mesh_code(row, column):8d}{dlat:10.5f}{dlon:10.5f}{0.0:10.3f}")
     with open(path, "wb") as f:
         f.write(("\r\n".join(lines) + "\r\n").encode("ascii"))
@@ -246,8 +247,10 @@ class DmFile:
         fractions = self.histories[-1].fractions
         out = []
         for value, f in zip(self.corners()[0], fractions[:2]):
+            # An integer part of 0 takes its sign from the fraction (0 and -400 is -0.4 m).
             delta = abs(f) * self.unit_mm() / 1000
-            out.append(value + delta if value >= 0 else value - delta)
+            negative = value < 0 or (value == 0 and f < 0)
+            out.append(value - delta if negative else value + delta)
         return tuple(out)
 
     def unit_mm(self):

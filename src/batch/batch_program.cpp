@@ -10,6 +10,7 @@
 #include "common/text_format.h"
 #include "dm/job.h"
 #include "platform/platform.h"
+#include "run/dialog_settings.h"
 #include "run/local_date.h"
 #include "run/run_driver.h"
 #include "run/settings_file.h"
@@ -54,11 +55,15 @@ int runBatchProgram(const std::vector<std::wstring>& args) {
   const LocalYearMonth today = currentLocalYearMonth();
   JobSettings assembled = defaultJobSettings(today.year, today.month);
   if (options.settingsFile) {
+    // A full path, so that a bare file name means the current folder's file on Windows too.
+    const std::wstring settingsFile = platform::fullPath(*options.settingsFile);
     // A settings file that does not exist would silently give every default: most likely a typo.
-    if (!fileExists(*options.settingsFile)) {
+    if (!fileExists(settingsFile) || platform::folderEntryExists(settingsFile)) {
       return usageError(L"cannot read the settings file " + *options.settingsFile);
     }
-    readJobSettings(*options.settingsFile, assembled, today.year, today.month);
+    readJobSettings(settingsFile, assembled, today.year, today.month);
+    // The job that the dialog runs from this file: its start and its data exchange.
+    assembled = settingsAsTheDialogRunsThem(assembled);
   }
   applyBatchOptions(options, assembled);
 

@@ -9,12 +9,17 @@
 #include "dm/record_reader.h"
 #include "dm/sheet_corners.h"
 #include "dm/sheet_number.h"
+#include "dm/temporary_name.h"
 #include "platform/platform.h"
 
 namespace {
 
-// The history holds at most 10 blocks: a modification count of 0 to 9.
-constexpr int kMaxModificationCount = 9;
+// The modification count is a two-column field: the count written back, one more than the
+// count read, must fit it. The file holds as many history blocks as the count plus 1.
+constexpr int kMaxModificationCount = 98;
+// Zones of the plane rectangular coordinate system.
+constexpr int kFirstZone = 1;
+constexpr int kLastZone = 19;
 // A history record lists at most 5 corrections.
 constexpr int kMaxCorrections = 5;
 // Progress is reported before records 1, 33, 65 ...
@@ -114,6 +119,12 @@ class OneFile {
     return complete(record);
   }
 
+  static bool isZone(int zone) { return zone >= kFirstZone && zone <= kLastZone; }
+
+  // The file's zone comes from its sheet number, else from the run (an index file or the
+  // fallback zone). A first record other than a header is copied unchanged, with a modification
+  // count of 0. Without a zone of 1 to 19 no point can be corrected, and a copy with a new
+  // history block would claim a correction that never happened: such a file is refused.
   void headerStep() {
     if (!complete(record_)) return;
     if (record_.bytes[0] == 'M') {
@@ -123,12 +134,13 @@ class OneFile {
       std::memcpy(sheetNumber, record_.at(2), 8);
       sheetNumber[8] = '\0';
       int zone = 0;
-      if (parseSheetNumber(sheetNumber, &zone) == 1 && zone >= 1 && zone <= 19) {
-        points_.setZone(zone);
-      } else if (points_.zone() < 1) {
-        refuse(kZoneUnknown);
-        return;
-      }
+      if (parseSheetNumber(sheetNumber, &zone) == 1 && isZone(zone)) points_.setZone(zone);
+    }
+    if (!isZone(points_.zone())) {
+      refuse(kZoneUnknown);
+      return;
+    }
+    if (record_.bytes[0] == 'M') {
       encoding_ = detectKanjiEncoding(record_);
       if (modificationCount_ < 0 || modificationCount_ > kMaxModificationCount) {
         refuse(kBadModificationCount);
@@ -342,7 +354,23 @@ class OneFile {
 }  // namespace
 
 DmFileCorrector::DmFileCorrector(const JobSettings& settings, const CorrectionModel& model)
-    : settings_(settings), points_(model), writerFactory_(&FileRecordWriter::create) {}
+    : settings_(settings),
+      points_(model),
+      writerFactory_(&FileRecordWriter::createNew),
+      tokenSource_(&newTemporaryToken) {}
+
+std::unique_ptr<RecordWriter> DmFileCorrector::createTemporaryFile(const std::wstring& outputPath,
+                                                                   std::wstring& temporaryPath) {
+  for (int attempt = 0; attempt < kTemporaryNameAttempts; ++attempt) {
+    temporaryPath = temporaryPathFor(outputPath, tokenSource_());
+    bool nameTaken = false;
+    std::unique_ptr<RecordWriter> writer = writerFactory_(temporaryPath, &nameTaken);
+    if (writer) return writer;
+    if (!nameTaken) break;
+  }
+  temporaryPath.clear();
+  return nullptr;
+}
 
 FileResult DmFileCorrector::correctDmFile(const FileTask& task, FileLog& log, Progress& progress,
                                           std::wstring& finishedCopy) {
@@ -356,10 +384,8 @@ FileResult DmFileCorrector::correctDmFile(const FileTask& task, FileLog& log, Pr
     log.logLine(L"%s 読み出しOpen失敗", inputPath);
     return FileResult::Failed;
   }
-  const std::wstring temporaryPath = outputPath + temporarySuffix();
   // Renaming the copy onto its input would destroy the input.
-  if (platform::sameFileObject(inputPath, outputPath) ||
-      platform::sameFileObject(inputPath, temporaryPath)) {
+  if (platform::sameFileObject(inputPath, outputPath)) {
     log.logLine(L"%s 入力ファイルと同じファイルのため、書き込めません", outputPath);
     return FileResult::Failed;
   }
@@ -367,7 +393,8 @@ FileResult DmFileCorrector::correctDmFile(const FileTask& task, FileLog& log, Pr
     log.logLine(L"%s 読み出し失敗", inputPath);
     return FileResult::Failed;
   }
-  std::unique_ptr<RecordWriter> output = writerFactory_(temporaryPath);
+  std::wstring temporaryPath;
+  std::unique_ptr<RecordWriter> output = createTemporaryFile(outputPath, temporaryPath);
   if (!output) {
     log.logLine(L"%s 書き込みOpen失敗", outputPath);
     return FileResult::Failed;
@@ -378,6 +405,8 @@ FileResult DmFileCorrector::correctDmFile(const FileTask& task, FileLog& log, Pr
 
   const bool readFailed = input.failed();
   input.close();
+  // The data goes to the system here; on the disk and under the output name is the caller's
+  // next step (a run's committer), off the path of the correction.
   const bool closed = output->close();
   output.reset();
 
@@ -393,6 +422,7 @@ FileResult DmFileCorrector::correctDmFile(const FileTask& task, FileLog& log, Pr
     log.logLine(L"%s 書き込み失敗", outputPath);
     result = FileResult::Failed;
   }
+  // The temporary file is this call's own: created by it under a name that nobody else uses.
   if (result == FileResult::Corrected) {
     finishedCopy = temporaryPath;
   } else {

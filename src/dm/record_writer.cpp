@@ -2,8 +2,9 @@
 
 #include "platform/platform.h"
 
-std::unique_ptr<RecordWriter> FileRecordWriter::create(const std::wstring& path) {
-  std::FILE* file = platform::openFile(path, "wb");
+std::unique_ptr<RecordWriter> FileRecordWriter::createNew(const std::wstring& path,
+                                                          bool* nameTaken) {
+  std::FILE* file = platform::createNewFile(path, nameTaken);
   if (file == nullptr) return nullptr;
   std::setvbuf(file, nullptr, _IOFBF, 1 << 16);
   return std::unique_ptr<RecordWriter>(new FileRecordWriter(file));

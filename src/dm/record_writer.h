@@ -18,11 +18,14 @@ class RecordWriter {
   virtual bool close() = 0;
 };
 
-// Writes to a file created (or truncated) at a path.
+// Writes to a new file.
 class FileRecordWriter : public RecordWriter {
  public:
-  // Creates the file; nullptr when it cannot be created.
-  static std::unique_ptr<RecordWriter> create(const std::wstring& path);
+  // Creates a new file at `path`; an existing file is never opened (it may be another run's).
+  // nullptr when the file cannot be created; then *nameTaken (when given) tells whether an
+  // entry of that name exists.
+  static std::unique_ptr<RecordWriter> createNew(const std::wstring& path,
+                                                 bool* nameTaken = nullptr);
 
   ~FileRecordWriter() override;
   bool write(const char* bytes, std::size_t count) override;

@@ -25,7 +25,8 @@ long long leadingInteger(const std::string& text) {
 double addCornerFraction(double coordinate, int fraction, int unit) {
   const double magnitude = fraction < 0 ? -static_cast<double>(fraction) : fraction;
   const double metres = magnitude * unit / 1000.0;
-  return coordinate >= 0 ? coordinate + metres : coordinate - metres;
+  const bool negative = coordinate < 0 || (coordinate == 0 && fraction < 0);
+  return negative ? coordinate - metres : coordinate + metres;
 }
 
 CornerTexts splitCornerCoordinate(double value, int unit) {

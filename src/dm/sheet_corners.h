@@ -5,9 +5,10 @@
 
 #include <string>
 
-// The coordinate extended by its fraction (coordinate units, signed; its sign is ignored), away
-// from zero: c + |f| × unit ÷ 1000 when c >= 0, else c − |f| × unit ÷ 1000. An integer part of 0
-// counts as positive, so −0.4 m is read back as +0.4 m.
+// The coordinate extended by its fraction (coordinate units, signed), away from zero:
+// c + |f| × unit ÷ 1000 when c > 0, c − |f| × unit ÷ 1000 when c < 0. An integer part of 0 has
+// no sign of its own: a coordinate between −1 m and 0 is stored as 0 with a negative fraction,
+// so there the fraction's sign decides (0 and −400, unit 1, read −0.4 m; 0 and 400 read 0.4 m).
 double addCornerFraction(double coordinate, int fraction, int unit);
 
 // The two texts that the file stores for one corrected corner coordinate.

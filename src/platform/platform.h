@@ -42,7 +42,9 @@ bool sameFileObject(const std::wstring& a, const std::wstring& b);
 // Deletes a file; false when it could not be deleted.
 bool deleteFile(const std::wstring& path);
 
-// Renames `from` onto `to`, replacing `to` when it exists. False on failure.
+// Renames `from` onto `to` in one step, replacing `to` when it exists: a reader of `to` finds
+// the old file or the new one, never a part. On Windows a sharing or access error is tried again
+// for a quarter of a second before it counts. False on failure.
 bool replaceFile(const std::wstring& from, const std::wstring& to);
 
 // The user's temporary folder, ending with the folder separator (GetTempPathW on Windows;
@@ -52,11 +54,25 @@ std::wstring temporaryFolder();
 // Full path of the running executable.
 std::wstring executablePath();
 
+// The full path of `path`, a relative one taken from the current folder (GetFullPathNameW on
+// Windows, std::filesystem::absolute on Linux). An empty path, and one that cannot be resolved,
+// come back as given.
+std::wstring fullPath(const std::wstring& path);
+
+// The identifier of the running process (GetCurrentProcessId, getpid).
+std::uint32_t processId();
+
 // ---- Files --------------------------------------------------------------------------------
 
 // Opens a file by its wide path with a C stdio mode ("rb", "wb" ...). Other readers and writers are
 // not denied. nullptr on failure.
 std::FILE* openFile(const std::wstring& path, const char* mode);
+
+// Creates a new, empty file and opens it for writing as bytes. It never opens a file that exists
+// already (CREATE_NEW on Windows, O_CREAT | O_EXCL on Linux), so that nobody else's file is
+// truncated or written into. nullptr on failure; then *nameTaken (when given) tells whether an
+// entry of that name exists. Other readers and writers are not denied.
+std::FILE* createNewFile(const std::wstring& path, bool* nameTaken = nullptr);
 
 // Asks the system to put the data of the closed file at `path` on the disk (fsync on Linux,
 // FlushFileBuffers on Windows), so that the file renamed into place afterwards survives a power
@@ -107,6 +123,9 @@ void openDocument(const std::wstring& path, void* ownerWindow = nullptr);
 // Reads a value of a profile file with the rules of GetPrivateProfileStringW: section and key
 // names compared without regard to case, outer blanks and one pair of outer quotes of the value
 // removed; `defaultValue` when the file, section or key is missing. At most 8191 characters.
+// A relative `file` is taken from the current folder on both platforms (the Windows profile
+// functions would look for a bare file name in the Windows folder), here and in
+// writeProfileString.
 std::wstring readProfileString(const std::wstring& file, const std::wstring& section,
                                const std::wstring& key, const std::wstring& defaultValue);
 

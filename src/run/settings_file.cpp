@@ -21,7 +21,8 @@ bool isDigit(wchar_t c) { return c >= L'0' && c <= L'9'; }
 
 std::wstring settingsPath() {
   const PathParts parts = splitFileName(platform::executablePath());
-  return formatText(L"%s%s%s.ini", parts.drive, parts.folder, parts.name);
+  // A full path: the Windows profile functions would look for a bare name in the Windows folder.
+  return platform::fullPath(formatText(L"%s%s%s.ini", parts.drive, parts.folder, parts.name));
 }
 
 std::wstring readSettingText(const std::wstring& file, const std::wstring& section,

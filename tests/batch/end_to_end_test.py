@@ -202,6 +202,102 @@ def case_settings_file_and_zone(program, scratch, check):
     check.equal(folder_hash(sample.input), before, "input folder hash")
 
 
+def write_settings_file(path, values):
+    """A settings file as the Windows profile functions write one: code page 932, CR LF."""
+    lines = ["[OstrandDlg]"] + [f"{key}={value}" for key, value in values]
+    with open(path, "wb") as f:
+        f.write(("\r\n".join(lines) + "\r\n").encode("cp932"))
+
+
+# "Kei" and "BKei" as the dialog's start and data exchange read them: the file without a zone in
+# its sheet number (r4_nozone.dm) is corrected in zone 9 when the box is ticked and entry 8 is
+# selected, and refused otherwise.
+FALLBACK_ZONE_ROWS = [
+    ("Kei=8, BKei=1", "8", "1", True),
+    ("Kei outside 0 to 18 selects nothing", "25", "1", False),
+    ("Kei=19 selects nothing", "19", "1", False),
+    ("Kei=-1 selects nothing", "-1", "1", False),
+    ("an empty Kei is the default entry 8", "", "1", True),
+    ("Kei with blanks and a tail", " 8x", "1", True),
+    ("BKei=2 ticks the two-state box", "8", "2", True),
+    ("BKei=3 is set to 0", "8", "3", False),
+    ("BKei=-1 is set to 0", "8", "-1", False),
+    ("a non-numeric BKei is 0", "8", "abc", False),
+    ("an empty BKei is the default 0", "8", "", False),
+]
+
+
+def case_settings_file_read_as_the_dialog_reads_it(program, scratch, check):
+    """--settings runs the job that the dialog runs from the same file: "Kei" outside 0 to 18
+    leaves no zone selected (fallback zone 0), "BKei" outside 0 to 2 is 0 and 2 ticks the box."""
+    sample = Sample(scratch)
+    before = folder_hash(sample.input)
+    settings = os.path.join(scratch, "Ostrand.ini")
+    for what, kei, bkei, fallback in FALLBACK_ZONE_ROWS:
+        write_settings_file(settings, [
+            ("In", program.arg_path(sample.input)), ("Out", program.arg_path(sample.output)),
+            ("Year", YEAR), ("Month", MONTH), ("Number", dm_sample.ADVICE_NUMBER),
+            ("Kikan", dm_sample.ORGANISATION), ("Par", program.arg_path(sample.parameters)),
+            ("Kei", kei), ("BKei", bkei)])
+        r = program.run(["--settings", program.arg_path(settings), "--quiet"])
+        outcomes = dict(sample.expected["files"])
+        if fallback:
+            outcomes["r4_nozone.dm"] = "corrected"
+        check.equal(r.returncode, 4, f"{what}: exit status")
+        check.equal(log_lines(check, program, r.stdout),
+                    sample.expected_log(program, outcomes=outcomes), f"{what}: log lines")
+        check.equal(sorted(os.listdir(sample.output)),
+                    sorted(n for n, outcome in outcomes.items() if outcome == "corrected"),
+                    f"{what}: output folder")
+        shutil.rmtree(sample.output)
+    check.equal(folder_hash(sample.input), before, "input folder hash")
+
+
+def case_settings_path_spellings(program, scratch, check):
+    """--settings as a bare file name (run in the folder that holds it), as .\\name (./name) and
+    as a full path: the same job each time, with the year, month, advice number and organisation
+    of the file in the new history record."""
+    sample = Sample(scratch)
+    before = folder_hash(sample.input)
+    folder = os.path.join(scratch, "settings folder")
+    os.mkdir(folder)
+    write_settings_file(os.path.join(folder, "Ostrand.ini"), [
+        ("In", program.arg_path(sample.input)), ("Out", program.arg_path(sample.output)),
+        ("Year", "26"), ("Month", "4"), ("Number", dm_sample.ADVICE_NUMBER),
+        ("Kikan", dm_sample.ORGANISATION), ("Par", program.arg_path(sample.parameters))])
+    separator = "\\" if program.windows else "/"
+    spellings = ["Ostrand.ini", "." + separator + "Ostrand.ini",
+                 program.arg_path(os.path.join(folder, "Ostrand.ini"))]
+    results = []
+    for spelling in spellings:
+        r = program.run(["--settings", spelling, "--quiet"], cwd=folder)
+        check.equal(r.returncode, 4, f"{spelling}: exit status ({program.decode(r.stderr)!r})")
+        outputs = {}
+        if os.path.isdir(sample.output):
+            for name in sorted(os.listdir(sample.output)):
+                with open(os.path.join(sample.output, name), "rb") as f:
+                    outputs[name] = f.read()
+            shutil.rmtree(sample.output)
+        results.append((spelling, r.stdout, outputs))
+        a01 = outputs.get("a01_ld35.dm", b"").split(b"\r\n")
+        new_history = [rec for rec in a01 if rec[0:4] == b"2604"]
+        check(len(new_history) == 1, f"{spelling}: no history record of 26/04")
+        for rec in new_history:
+            check.equal(rec[40:70].rstrip(), dm_sample.kanji_bytes(dm_sample.ADVICE_NUMBER, False),
+                        f"{spelling}: advice number")
+            following = a01[a01.index(rec) + 1]
+            check.equal(following[0:40].rstrip(),
+                        dm_sample.kanji_bytes(dm_sample.ORGANISATION, False),
+                        f"{spelling}: organisation")
+    check.equal(log_lines(check, program, results[0][1]), sample.expected_log(program),
+                "log lines")
+    for spelling, stdout, outputs in results[1:]:
+        check(stdout == results[0][1], f"{spelling}: the log differs from that of {spellings[0]}")
+        check(outputs == results[0][2], f"{spelling}: the outputs differ from those of "
+                                        f"{spellings[0]}")
+    check.equal(folder_hash(sample.input), before, "input folder hash")
+
+
 def case_usage_errors(program, scratch, check):
     """Wrong usage: exit 2, the usage text on stderr, nothing on stdout, nothing written."""
     sample = Sample(scratch)
@@ -213,9 +309,11 @@ def case_usage_errors(program, scratch, check):
         ["--bogus"],
         ["stray-argument"],
         ["--settings", program.arg_path(os.path.join(scratch, "missing.ini"))],
+        ["--settings", "missing.ini"],
+        ["--settings", program.arg_path(scratch)],
     ]
     for extra in cases:
-        r = program.run(sample.args(program) + extra)
+        r = program.run(sample.args(program) + extra, cwd=scratch)
         check.equal(r.returncode, 2, f"exit status of {extra}")
         check("usage: ostrand-batch" in program.decode(r.stderr), f"no usage text for {extra}")
         check.equal(r.stdout, b"", f"stdout of {extra}")
@@ -517,7 +615,9 @@ def main():
     options = parser.parse_args()
 
     program = Program(options.program, options.emulator)
-    cases = [case_sample_run, case_settings_file_and_zone, case_usage_errors,
+    cases = [case_sample_run, case_settings_file_and_zone,
+             case_settings_file_read_as_the_dialog_reads_it, case_settings_path_spellings,
+             case_usage_errors,
              case_parameter_load_fails, case_refused_before_the_run, case_jobs_1_and_4_agree]
     if not program.windows:
         # Ctrl-C cannot be sent to a program under Wine from here

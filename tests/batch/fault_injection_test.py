@@ -12,6 +12,7 @@ file system, say) prints SKIP with the reason. Exit status 0 when nothing failed
 
 import argparse
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -21,7 +22,8 @@ import time
 from end_to_end_test import (INDEX_BAD, Check, Program, Sample, Skip, dm_sample, folder_hash,
                              log_lines, run_cases, utf16_order)
 
-TEMPORARY_SUFFIX = ".ostrand-tmp"
+# A run's temporary file: "<output file name>.<16 lowercase hex digits>.ostrand-tmp".
+TEMPORARY_NAME = re.compile(r"^(?P<output>.+)\.[0-9a-f]{16}\.ostrand-tmp$")
 SAME_FOLDERS = "入力フォルダーと出力フォルダーが一致しています。"
 OPEN_FAILED = "{} 書き込みOpen失敗"
 READ_OPEN_FAILED = "{} 読み出しOpen失敗"
@@ -180,21 +182,29 @@ def case_output_file_system_fills_up(program, scratch, check):
 
 # ---- A process killed mid-file -------------------------------------------------------------------
 
+def size_of(path):
+    try:
+        return os.path.getsize(path)
+    except OSError:
+        return 0  # gone meanwhile (renamed or deleted)
+
+
 def case_killed_mid_file(program, scratch, check):
     """SIGKILL while the first file is written: nothing under any output name, since a finished
-    copy waits for every earlier file (at most temporary files are left: the big file's and
-    those of later files finished meanwhile); a second run corrects everything and leaves no
-    temporary file."""
+    copy waits for every earlier file; at most temporary files are left, one per output name (the
+    big file's, and those of later files finished meanwhile). A second run corrects everything,
+    leaves no temporary file of its own, and leaves the killed run's temporary files as they were
+    (they are nobody else's to delete)."""
     sample = Sample(scratch)
     big = "a00_big.dm"
     dm_sample.write_bench_dm_file(os.path.join(sample.input, big), 1_000_000)
     before = folder_hash(sample.input)
-    being_written = [os.path.join(sample.output, big + TEMPORARY_SUFFIX),
-                     os.path.join(sample.output, big)]
     p = program.run(sample.args(program), popen=True)
     deadline = time.time() + 120
     while time.time() < deadline and p.poll() is None:
-        if any(os.path.exists(f) and os.path.getsize(f) > 100_000 for f in being_written):
+        if os.path.isdir(sample.output) and any(
+                size_of(os.path.join(sample.output, n)) > 100_000
+                for n in os.listdir(sample.output)):
             break  # well inside the first file
         time.sleep(0.005)
     if p.poll() is not None:
@@ -204,14 +214,23 @@ def case_killed_mid_file(program, scratch, check):
     p.communicate(timeout=60)
     if program.windows:
         time.sleep(1)  # the Wine server lets go of the file
-    check(all(name.endswith(TEMPORARY_SUFFIX) for name in os.listdir(sample.output)),
-          f"after the kill the output folder holds {sorted(os.listdir(sample.output))}")
+    left = sorted(os.listdir(sample.output))
+    names = [n for n in os.listdir(sample.input) if n.endswith(".dm")]
+    owners = [TEMPORARY_NAME.match(n).group("output") if TEMPORARY_NAME.match(n) else None
+              for n in left]
+    check(all(o in names for o in owners) and len(set(owners)) == len(owners),
+          f"after the kill the output folder holds {left}")
+    print(f"  the killed run left {left}")
+    left_bytes = {n: open(os.path.join(sample.output, n), "rb").read() for n in left}
     check.equal(folder_hash(sample.input), before, "input folder hash after the kill")
 
     r = program.run(sample.args(program))
     check.equal(r.returncode, 4, "exit status of the second run")
-    check.equal(sorted(os.listdir(sample.output)), sorted(corrected_names(sample) + [big]),
+    check.equal(sorted(os.listdir(sample.output)), sorted(corrected_names(sample) + [big] + left),
                 "output folder after the second run")
+    for name, data in left_bytes.items():
+        check(open(os.path.join(sample.output, name), "rb").read() == data,
+              f"the killed run's {name} was changed")
     check(os.path.getsize(os.path.join(sample.output, big)) >
           os.path.getsize(os.path.join(sample.input, big)), "the big file's output is incomplete")
     check.equal(folder_hash(sample.input), before, "input folder hash after the second run")
@@ -250,7 +269,7 @@ def bad_files(good):
     header, frame = good[0], good[1]
     head = b"".join(good[:4])
     return [
-        ("b1_count10.dm", header[:65] + b"10" + header[67:] + b"".join(good[1:]),
+        ("b1_count99.dm", header[:65] + b"99" + header[67:] + b"".join(good[1:]),
          BAD_MODIFICATION_COUNT),
         ("b2_count_minus1.dm", header[:65] + b"-1" + header[67:] + b"".join(good[1:]),
          BAD_MODIFICATION_COUNT),
@@ -279,7 +298,7 @@ def case_bad_files_among_good_ones(program, scratch, check):
         reasons[name] = reason
     before = folder_hash(sample.input)
     os.mkdir(sample.output)
-    earlier = ["b1_count10.dm", "b4_cut_in_history.dm", "r1_datum.dm"]
+    earlier = ["b1_count99.dm", "b4_cut_in_history.dm", "r1_datum.dm"]
     for name in earlier:
         with open(os.path.join(sample.output, name), "wb") as f:
             f.write(EARLIER)

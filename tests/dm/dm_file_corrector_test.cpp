@@ -2,9 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
 #include <random>
 #include <string>
+#include <vector>
 
+#include "common/text_format.h"
+#include "dm/temporary_name.h"
 #include "dm_fixture.h"
 #include "platform/platform.h"
 #include "test_support.h"
@@ -47,15 +52,28 @@ class DmFileCorrectorTest : public ::testing::Test {
       EXPECT_EQ(copy, L"");
       return result;
     }
-    EXPECT_EQ(copy, output + DmFileCorrector::temporarySuffix());
+    EXPECT_EQ(copy.rfind(output + L".", 0), 0u);
+    EXPECT_EQ(copy.substr(copy.size() - 12), kTemporarySuffix);
     EXPECT_TRUE(platform::flushFileToDisk(copy));
     EXPECT_TRUE(platform::replaceFile(copy, output));
     return result;
   }
-  int zone() const { return corrector.pointCorrector().zone(); }
+  int fileZone() const { return corrector.pointCorrector().zone(); }
   std::string output() const { return readBytes(folder.path() / "out.dm"); }
   bool outputExists() const { return testsupport::exists(folder.path() / "out.dm"); }
-  bool temporaryExists() const { return testsupport::exists(folder.path() / "out.dm.ostrand-tmp"); }
+  // Names of the folder's temporary files ("<name>.<16 hex digits>.ostrand-tmp"), sorted.
+  std::vector<std::string> temporaryFiles() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+      const std::string name = entry.path().filename().string();
+      if (name.size() > 12 && name.compare(name.size() - 12, 12, ".ostrand-tmp") == 0) {
+        names.push_back(name);
+      }
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+  bool temporaryExists() const { return !temporaryFiles().empty(); }
 
   // The new history record and organisation record of a file with these correction entries.
   static Line newHistory(const std::string& countAndEntries) {
@@ -104,7 +122,7 @@ TEST_F(DmFileCorrectorTest, correctsAFileByteForByte) {
           .add(Line().text(0, "G 1"));
   EXPECT_EQ(output(), expected.bytes());
   EXPECT_EQ(log.text(), L"");
-  EXPECT_EQ(zone(), 9);  // from the sheet number 09LD35
+  EXPECT_EQ(fileZone(), 9);  // from the sheet number 09LD35
   EXPECT_FALSE(temporaryExists());
   ASSERT_EQ(progress.positions.size(), 1u);
   EXPECT_EQ(progress.positions[0].first, 0);
@@ -147,6 +165,7 @@ struct RefusalCase {
   std::string input;
   int parameterId;
   const wchar_t* message;
+  int runZone = 0;  // the zone the run sets before the file: its index or fallback zone
 };
 
 TEST_F(DmFileCorrectorTest, refusals) {
@@ -167,9 +186,21 @@ TEST_F(DmFileCorrectorTest, refusals) {
     return file.bytes();
   };
   const Line frame = dmtest::frameRecord(-1500, -2000, 0, 0, 1);
+  Line notAHeader = dmtest::headerRecord("09LD35", 0);
+  notAHeader.text(0, "X");
   const RefusalCase cases[] = {
       {"no zone", withHeader(dmtest::headerRecord("XX", 0), frame), 5,
        L"「系」情報不明のため、補正できません"},
+      {"no zone: an index zone of 45", withHeader(dmtest::headerRecord("XX", 0), frame), 5,
+       L"「系」情報不明のため、補正できません", 45},
+      {"no zone: sheet number zone 00", withHeader(dmtest::headerRecord("00LD35", 0), frame), 5,
+       L"「系」情報不明のため、補正できません"},
+      {"no header record and no zone of the run", withHeader(notAHeader, frame), 5,
+       L"「系」情報不明のため、補正できません"},
+      {"no header record and an index zone of 45", withHeader(notAHeader, frame), 5,
+       L"「系」情報不明のため、補正できません", 45},
+      {"no header record and a zone of -3", withHeader(notAHeader, frame), 5,
+       L"「系」情報不明のため、補正できません", -3},
       {"datum blank", withHistory(dmtest::historyRecord(98, 4, 0, -1, {})), 5,
        L"世界測地系(測地成果2000)のデータでないため、補正できません"},
       {"datum 0, before the correction count", withHistory(dmtest::historyRecord(98, 4, 0, 0, {"01", "02", "03", "04", "05"})), 5,
@@ -190,7 +221,8 @@ TEST_F(DmFileCorrectorTest, refusals) {
        L"ファイルが途中で終わっているため、補正できません"},
       {"last history record without its line end", head.bytes().substr(0, 5 * 86 - 2), 5,
        L"ファイルが途中で終わっているため、補正できません"},
-      {"modification count 10", withHeader(dmtest::headerRecord("09LD35", 10), frame), 5,
+      {"modification count 99: its successor does not fit the field",
+       withHeader(dmtest::headerRecord("09LD35", 99), frame), 5,
        L"修正回数が不正なため、補正できません"},
       {"modification count -1", withHeader(dmtest::headerRecord("09LD35", -1), frame), 5,
        L"修正回数が不正なため、補正できません"},
@@ -203,6 +235,7 @@ TEST_F(DmFileCorrectorTest, refusals) {
   for (const RefusalCase& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(dmtest::loadTestParameters(model, folder, c.parameterId));
+    fallbackZone = c.runZone;
     log.clear();
     EXPECT_EQ(correct(c.input), FileResult::Refused);
     // The refusal is the only line the file adds to the log.
@@ -222,9 +255,10 @@ TEST_F(DmFileCorrectorTest, fallbackZoneAndFirstRecordWithoutM) {
       .add(dmtest::historyRecord(98, 4, 0, 3, {}))
       .add(dmtest::organisationRecord("", {}));
   EXPECT_EQ(correct(in.bytes()), FileResult::Corrected);
-  EXPECT_EQ(zone(), 9);
+  EXPECT_EQ(fileZone(), 9);
 
-  // A first record without "M" is copied unchanged; the fallback zone is used without a check.
+  // A first record without "M" is copied unchanged; its sheet number and modification count
+  // are not read, and the run's zone is the file's.
   DmFile noHeader;
   Line first = dmtest::headerRecord("01LD35", 7);
   first.text(0, "X");
@@ -236,8 +270,20 @@ TEST_F(DmFileCorrectorTest, fallbackZoneAndFirstRecordWithoutM) {
       .add(Line().text(0, "G"));
   EXPECT_EQ(correct(noHeader.bytes()), FileResult::Corrected);
   EXPECT_EQ(output().substr(0, 86), noHeader.record(0));
-  EXPECT_EQ(zone(), 9);
+  EXPECT_EQ(fileZone(), 9);
   EXPECT_EQ(log.text(), L"");
+
+  // Any zone of 1 to 19 will do, also one whose plane the grid does not cover: the corners are
+  // then listed as not corrected, and the file is still corrected.
+  for (int zone : {1, 19}) {
+    SCOPED_TRACE(zone);
+    fallbackZone = zone;
+    log.clear();
+    EXPECT_EQ(correct(noHeader.bytes()), FileResult::Corrected);
+    EXPECT_EQ(output().substr(0, 86), noHeader.record(0));
+    EXPECT_EQ(output().size(), noHeader.bytes().size() + 2 * 86);  // the new history block
+    EXPECT_EQ(fileZone(), zone);
+  }
 }
 
 TEST_F(DmFileCorrectorTest, cornersAndTheirFractions) {
@@ -269,6 +315,23 @@ TEST_F(DmFileCorrectorTest, cornersAndTheirFractions) {
        {-68, 0, 0, 0, 0, 0, 0, 0},
        "    -45  -2000      0      0", "      0  -2000    -45      0",
        " -68   0   0   0   0   0   0   0"},
+      // An integer part of 0 with a negative fraction is a coordinate between -1 m and 0: corner
+      // 0 at X -0.4 m, Y -0.3 m, just south-west of the zone origin, stays there.
+      {"corner 0 on both axes, just south-west of the origin", 1,
+       dmtest::frameRecord(0, 0, 3000, 4000, 1),
+       {-400, -300, 0, 0, 0, 0, 0, 0},
+       "      0      0   3000   4000", "   3000      0      0   4000",
+       "-400-300   0   0   0   0   0   0"},
+      {"corners on an axis, unit 10: the fraction's sign decides", 10,
+       dmtest::frameRecord(0, -2000, 0, 0, 10),
+       {-68, 0, 45, 0, 0, 0, -5, 0},
+       "      0  -2000      0      0", "      0  -2000      0      0",
+       " -68   0  45   0   0   0  -5   0"},
+      {"a positive integer part ignores the fraction's sign", 1,
+       dmtest::frameRecord(12, -2000, 0, 0, 1),
+       {-400, 0, 0, 0, 0, 0, 0, 0},
+       "     12  -2000      0      0", "      0  -2000     12      0",
+       " 400   0   0   0   0   0   0   0"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -294,14 +357,15 @@ TEST_F(DmFileCorrectorTest, aCornerOutsideTheGridIsWrittenUncorrected) {
       .add(dmtest::frameRecord(-1500, -2000, 0, 90000, 1))
       .add(Line())
       .add(dmtest::historyRecord(98, 4, 0, 3, {}))
-      .add(dmtest::organisationRecord("", {0, 0, 0, 123}));
+      .add(dmtest::organisationRecord("", {0, 0, -250, 123}));
   ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
-  // Corner 2 and corner 3 (which takes corner 2's Y) lie 90 km east, outside the grid.
+  // Corner 2 and corner 3 (which takes corner 2's Y) lie 90 km east, outside the grid. Corner 2's
+  // X (0 and -250) is shown, and written back, as -0.25 m.
   EXPECT_EQ(log.text(),
-            L"図郭座標(       0.000,    90000.123) 補正パラメータが見つかりませんでした\r\n"
+            L"図郭座標(      -0.250,    90000.123) 補正パラメータが見つかりませんでした\r\n"
             L"図郭座標(   -1500.000,    90000.000) 補正パラメータが見つかりませんでした\r\n");
   EXPECT_EQ(output().substr(86, 28), "  -1500  -2000      0  90000");
-  EXPECT_EQ(output().substr(6 * 86 + 40, 32), "   0   0   0 123   0   0   0   0");
+  EXPECT_EQ(output().substr(6 * 86 + 40, 32), "   0   0-250 123   0   0   0   0");
 }
 
 TEST_F(DmFileCorrectorTest, historyWithContinuationRecords) {
@@ -329,6 +393,50 @@ TEST_F(DmFileCorrectorTest, historyWithContinuationRecords) {
   EXPECT_EQ(out.substr(10 * 86, 86), DmFile().add(newHistory("20305")).bytes());
   EXPECT_EQ(out.substr(11 * 86, 86), DmFile().add(newOrganisation()).bytes());
   EXPECT_EQ(out.substr(12 * 86), in.record(10));
+}
+
+TEST_F(DmFileCorrectorTest, anyModificationCountBelow99) {
+  // Count + 1 history blocks, each different (year, organisation name, 0 to 2 continuation
+  // records); only the latest decides and gives the fractions. All are copied byte for byte, the
+  // new block follows them, and the count is written back plus 1.
+  for (int count : {0, 9, 10, 42, 98}) {
+    SCOPED_TRACE(count);
+    DmFile in;
+    in.add(dmtest::headerRecord("09LD35", count))
+        .add(dmtest::frameRecord(-1500, -2000, 0, 0, 1, -1400, -1900, -100, -200))
+        .add(Line().text(0, "record three"));
+    int historyRecords = 0;
+    for (int block = 0; block <= count; ++block) {
+      const bool latest = block == count;
+      const int continuations = block % 3;
+      in.add(dmtest::historyRecord(block, 1 + block % 12, continuations, latest ? 3 : -1,
+                                   latest ? std::vector<std::string>{"01"}
+                                          : std::vector<std::string>{"07"}))
+          .add(dmtest::organisationRecord(formatText("organisation %d", block),
+                                          latest ? std::vector<int>{0, 0, 0, 0, 0, 0, 0, 0}
+                                                 : std::vector<int>{999, 999}));
+      for (int c = 0; c < continuations; ++c) {
+        in.add(Line().text(0, formatText("continuation %d of block %d", c, block)));
+      }
+      historyRecords += 2 + continuations;
+    }
+    const int bodyStart = 3 + historyRecords;
+    in.add(dmtest::elementRecord(2, 1, 1, 0, 0))
+        .add(dmtest::kind2Record({{1000, 2000}}))
+        .add(Line().text(0, "G"));
+
+    log.clear();
+    ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
+    const std::string out = output();
+    EXPECT_EQ(out.substr(0, 86), DmFile().add(dmtest::headerRecord("09LD35", count + 1)).bytes());
+    EXPECT_EQ(out.substr(86 + 47, 28), "  -1400  -1900   -100   -200");
+    EXPECT_EQ(out.substr(2 * 86, (1 + historyRecords) * 86),
+              in.bytes().substr(2 * 86, (1 + historyRecords) * 86));
+    EXPECT_EQ(out.substr(bodyStart * 86, 2 * 86),
+              DmFile().add(newHistory("20105")).add(newOrganisation()).bytes());
+    EXPECT_EQ(out.substr((bodyStart + 2) * 86), in.bytes().substr(bodyStart * 86));
+    EXPECT_EQ(log.text(), L"");
+  }
 }
 
 TEST_F(DmFileCorrectorTest, correctionEntries) {
@@ -485,8 +593,10 @@ TEST_F(DmFileCorrectorTest, failedWritesLeaveNoOutput) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     log.clear();
-    corrector.setWriterFactory([&](const std::wstring& path) -> std::unique_ptr<RecordWriter> {
-      auto writer = std::make_unique<dmtest::TestWriter>(FileRecordWriter::create(path));
+    corrector.setWriterFactory([&](const std::wstring& path,
+                                   bool* nameTaken) -> std::unique_ptr<RecordWriter> {
+      auto writer =
+          std::make_unique<dmtest::TestWriter>(FileRecordWriter::createNew(path, nameTaken));
       writer->failAfterBytes = c.failAfterBytes;
       writer->failClose = c.failClose;
       return writer;
@@ -498,10 +608,79 @@ TEST_F(DmFileCorrectorTest, failedWritesLeaveNoOutput) {
   }
 
   log.clear();
-  corrector.setWriterFactory([](const std::wstring&) { return std::unique_ptr<RecordWriter>(); });
+  corrector.setWriterFactory(
+      [](const std::wstring&, bool*) { return std::unique_ptr<RecordWriter>(); });
   EXPECT_EQ(correct(in.bytes()), FileResult::Failed);
   EXPECT_EQ(log.text(), outPath + L" 書き込みOpen失敗\r\n");
   EXPECT_EQ(output(), "an earlier output");
+}
+
+// The copy goes to a new file of its own beside the output name. A name that exists already
+// belongs to somebody else (another run writing into the folder, a killed run's remains): it is
+// never opened, truncated or deleted; the next name is tried, 16 in all.
+TEST_F(DmFileCorrectorTest, theCopyGoesToANewTemporaryFileOfItsOwn) {
+  DmFile in = dmtest::standardHead();
+  for (int i = 0; i < 40; ++i) in.add(Line().text(0, "G"));
+  ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
+  const std::string corrected = output();
+
+  const std::string othersCopy = "another run's copy, half written";
+  const auto nameOf = [&](std::uint64_t token) {
+    return std::filesystem::path(temporaryPathFor(outPath, token)).filename().string();
+  };
+  std::vector<std::uint64_t> tokens;
+  corrector.setTokenSource([&] {
+    const std::uint64_t token = tokens.front();
+    tokens.erase(tokens.begin());
+    return token;
+  });
+  std::vector<std::wstring> tried;
+  corrector.setWriterFactory([&](const std::wstring& path, bool* nameTaken) {
+    tried.push_back(path);
+    return FileRecordWriter::createNew(path, nameTaken);
+  });
+  const struct {
+    const char* name;
+    int takenNames;        // the first tokens name files that exist already
+    bool cancel;
+    FileResult result;
+    const wchar_t* logLine;
+  } cases[] = {
+      {"two names taken", 2, false, FileResult::Corrected, nullptr},
+      {"two names taken, cancelled", 2, true, FileResult::Cancelled, nullptr},
+      {"all 16 names taken", 16, false, FileResult::Failed, L" 書き込みOpen失敗\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    writeBytes(folder.path() / "out.dm", "an earlier output");
+    log.clear();
+    tried.clear();
+    tokens.clear();
+    std::vector<std::string> taken;
+    for (int k = 0; k < c.takenNames; ++k) {
+      tokens.push_back(0x00000abc00000000ULL + k);
+      taken.push_back(nameOf(tokens.back()));
+      writeBytes(folder.path() / taken.back(), othersCopy);
+    }
+    tokens.push_back(0x00000abcffffffffULL);
+    progress.positions.clear();
+    progress.cancelAtCall = c.cancel ? 1 : 0;
+    state.cancelRequested = 0;
+
+    EXPECT_EQ(correct(in.bytes()), c.result);
+    const int attempts = c.takenNames < 16 ? c.takenNames + 1 : 16;
+    ASSERT_EQ(tried.size(), static_cast<std::size_t>(attempts));
+    for (int k = 0; k < attempts; ++k) {
+      EXPECT_EQ(tried[k], temporaryPathFor(outPath, k < c.takenNames ? 0x00000abc00000000ULL + k
+                                                                   : 0x00000abcffffffffULL));
+    }
+    EXPECT_EQ(output(), c.result == FileResult::Corrected ? corrected : "an earlier output");
+    EXPECT_EQ(log.text(), c.logLine ? outPath + c.logLine : L"");
+    // Only the others' files remain, as they were.
+    EXPECT_EQ(temporaryFiles(), taken);
+    for (const std::string& name : taken) EXPECT_EQ(readBytes(folder.path() / name), othersCopy);
+    for (const std::string& name : taken) std::filesystem::remove(folder.path() / name);
+  }
 }
 
 TEST_F(DmFileCorrectorTest, missingInput) {
@@ -531,7 +710,7 @@ TEST_F(DmFileCorrectorTest, outputThatIsTheInputIsRefused) {
     EXPECT_EQ(correctFile(inPath, output), FileResult::Failed);
     EXPECT_EQ(log.text(), output + L" 入力ファイルと同じファイルのため、書き込めません\r\n");
     EXPECT_EQ(readBytes(folder.path() / "in.dm"), input);
-    EXPECT_FALSE(testsupport::exists(folder.path() / "in.dm.ostrand-tmp"));
+    EXPECT_FALSE(temporaryExists());
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include "common/field.h"
+
 namespace {
 
 TEST(sheet_corners, splitCornerCoordinate) {
@@ -33,11 +35,48 @@ TEST(sheet_corners, splitCornerCoordinate) {
 }
 
 TEST(sheet_corners, addCornerFraction) {
-  EXPECT_DOUBLE_EQ(addCornerFraction(-45, -678, 1), -45.678);
-  EXPECT_DOUBLE_EQ(addCornerFraction(-45, 678, 1), -45.678);  // the fraction's sign is ignored
-  EXPECT_DOUBLE_EQ(addCornerFraction(0, -400, 1), 0.4);       // 0 counts as positive
-  EXPECT_DOUBLE_EQ(addCornerFraction(12, 68, 10), 12.68);
-  EXPECT_DOUBLE_EQ(addCornerFraction(12, 3, 1000), 15.0);
+  const struct {
+    double integerPart;
+    int fraction;
+    int unit;
+    double expected;
+  } cases[] = {
+      {-45, -678, 1, -45.678},
+      {-45, 678, 1, -45.678},  // a negative integer part: the fraction's sign is ignored
+      {12, 68, 10, 12.68},
+      {12, -68, 10, 12.68},    // a positive integer part: likewise
+      {12, 3, 1000, 15.0},
+      {0, -400, 1, -0.4},      // 0 has no sign: the fraction's decides
+      {0, 400, 1, 0.4},
+      {0, -68, 10, -0.68},
+      {0, -1, 1000, -1.0},
+      {0, 0, 1, 0.0},
+  };
+  for (const auto& c : cases) {
+    EXPECT_DOUBLE_EQ(addCornerFraction(c.integerPart, c.fraction, c.unit), c.expected)
+        << c.integerPart << " and " << c.fraction << " unit " << c.unit;
+  }
+}
+
+TEST(sheet_corners, aSplitCoordinateReadsBackAsWritten) {
+  // Written into the frame record and the organisation record, then read from them again: the
+  // coordinate to within half a unit, with its sign, also between -1 m and 0.
+  const struct {
+    double value;
+    int unit;
+  } cases[] = {
+      {-0.4, 1},   {-0.4, 10},   {-0.05, 10}, {-0.999, 1}, {0.4, 1},       {0.0, 1},
+      {-45.678, 1}, {-45.678, 10}, {45.674, 10}, {-1500.3, 1}, {12345.6789, 1000},
+  };
+  for (const auto& c : cases) {
+    const CornerTexts texts = splitCornerCoordinate(c.value, c.unit);
+    const double readBack =
+        addCornerFraction(parseFieldInt(texts.integerField.c_str(), 7),
+                          parseFieldInt(texts.fraction.c_str(), 4), c.unit);
+    EXPECT_NEAR(readBack, c.value, c.unit / 2000.0 + 1e-9) << c.value << " unit " << c.unit;
+  }
+  EXPECT_DOUBLE_EQ(addCornerFraction(parseFieldInt("      0", 7), parseFieldInt("-400", 4), 1),
+                   -0.4);
 }
 
 TEST(sheet_corners, roundCornerToUnit) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <map>
 #include <string>
 #include <vector>
@@ -242,6 +243,56 @@ TEST(platform_test, openFileLetsOthersReadAndWriteMeanwhile) {
   if (second != nullptr) std::fclose(second);
   std::fclose(writer);
   EXPECT_EQ(platform::openFile(join(scratch.wide(), L"無い.dm"), "rb"), nullptr);
+}
+
+// The temporary copy of a run is created this way: a file that exists (another run's copy) is
+// neither opened nor truncated, and the caller learns that the name was taken.
+TEST(platform_test, createNewFileNeverOpensAnExistingFile) {
+  ScratchFolder scratch;
+  const std::wstring path = join(scratch.wide(), L"図郭.dm.0000000000000001.ostrand-tmp");
+  bool nameTaken = true;
+  std::FILE* file = platform::createNewFile(path, &nameTaken);
+  ASSERT_NE(file, nullptr);
+  EXPECT_FALSE(nameTaken);
+  std::fputs("first", file);
+  std::fflush(file);
+  EXPECT_EQ(readFile(path), "first") << "others may read it meanwhile";
+
+  EXPECT_EQ(platform::createNewFile(path, &nameTaken), nullptr);
+  EXPECT_TRUE(nameTaken);
+  EXPECT_EQ(platform::createNewFile(path), nullptr);
+  std::fputs(" and more", file);
+  EXPECT_EQ(std::fclose(file), 0);
+  EXPECT_TRUE(platform::flushFileToDisk(path));
+  EXPECT_EQ(readFile(path), "first and more");
+  EXPECT_FALSE(platform::flushFileToDisk(join(scratch.wide(), L"missing.dm")));
+
+  EXPECT_EQ(platform::createNewFile(join(join(scratch.wide(), L"無い"), L"x.tmp"), &nameTaken),
+            nullptr);
+  EXPECT_FALSE(nameTaken) << "a missing folder is no taken name";
+}
+
+// A relative settings path names a file of the current folder, never one of the Windows folder
+// (where the profile functions look for a bare file name).
+TEST(platform_test, relativeProfilePathsAreTakenFromTheCurrentFolder) {
+  ScratchFolder scratch;
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(scratch.path());
+  const std::wstring here = platform::fullPath(L"Ostrand.ini");
+  const bool written = platform::writeProfileString(L"Ostrand.ini", L"OstrandDlg", L"Year", L"26");
+  const std::wstring read = platform::readProfileString(L"Ostrand.ini", L"OstrandDlg", L"Year", L"");
+  const std::wstring dotted = platform::readProfileString(
+      std::wstring(L".") + platform::folderSeparator() + L"Ostrand.ini", L"OstrandDlg", L"Year",
+      L"");
+  std::filesystem::current_path(before);
+
+  EXPECT_EQ(here, join(platform::fullPath(scratch.wide()), L"Ostrand.ini"));
+  EXPECT_TRUE(written);
+  EXPECT_EQ(readFile(join(scratch.wide(), L"Ostrand.ini")), "[OstrandDlg]\r\nYear=26\r\n");
+  EXPECT_EQ(read, L"26");
+  EXPECT_EQ(dotted, L"26");
+  EXPECT_EQ(platform::fullPath(L""), L"");
+  EXPECT_EQ(platform::fullPath(here), here);
 }
 
 TEST(platform_test, seekAndTellUse64BitPositions) {

@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,7 @@
 
 #include "common/text_format.h"
 #include "dialog_fixture.h"
+#include "run/dialog_settings.h"
 #include "run/local_date.h"
 #include "ui/manual.h"
 #include "test_support.h"
@@ -190,6 +192,55 @@ TEST_F(DialogTest, starts_from_a_settings_file) {
   EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_USE_FALLBACK_ZONE), static_cast<UINT>(BST_CHECKED));
   EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_ZONE_LIST, CB_GETCURSEL, 0, 0), CB_ERR);
   EXPECT_TRUE(IsWindowEnabled(GetDlgItem(dialog, IDC_ZONE_LIST)));
+}
+
+// What the batch program runs from a settings file (settingsAsTheDialogRunsThem) is what the
+// dialog's start shows and its data exchange reads back, value by value: the settings file's
+// values as its reader gives them (empty, non-numeric, out of range), shown in the controls and
+// read from them. A two-state checkbox given 2 (BST_INDETERMINATE) shows ticked.
+TEST_F(DialogTest, the_batch_rule_gives_the_job_the_dialog_reads_from_its_settings_file) {
+  const struct {
+    const char* kei;
+    const char* bkei;
+    UINT shownCheck;
+    int shownSelection;
+  } cases[] = {
+      {"8", "1", BST_CHECKED, 8},      {"25", "1", BST_CHECKED, CB_ERR},
+      {"19", "1", BST_CHECKED, CB_ERR}, {"18", "0", BST_UNCHECKED, 18},
+      {"0", "2", BST_CHECKED, 0},      {"-1", "2", BST_CHECKED, CB_ERR},
+      {"3", "3", BST_UNCHECKED, 3},    {"abc", "-1", BST_UNCHECKED, 0},
+      {"", "abc", BST_UNCHECKED, 8},   {" 7x", "", BST_UNCHECKED, 7},
+      {"2147483648", "-2147483649", BST_UNCHECKED, CB_ERR},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(std::string("Kei=") + c.kei + " BKei=" + c.bkei);
+    const std::string text = std::string("[OstrandDlg]\r\nIn=C:\\in\r\nOut=C:\\out\r\n") +
+                             "Year=abc\r\nMonth= 4\r\nNumber=n\r\nKikan=k\r\nKei=" + c.kei +
+                             "\r\nBKei=" + c.bkei + "\r\n";
+    testsupport::writeBytes(std::filesystem::path(settingsPath()), text);
+    JobSettings stored;
+    readJobSettings(settingsPath(), stored, 2026, 4);
+    const JobSettings expected = settingsAsTheDialogRunsThem(stored);
+
+    HWND dialog = openDialog();
+    EXPECT_EQ(IsDlgButtonChecked(dialog, IDC_USE_FALLBACK_ZONE), c.shownCheck);
+    EXPECT_EQ(SendDlgItemMessageW(dialog, IDC_ZONE_LIST, CB_GETCURSEL, 0, 0), c.shownSelection);
+    EXPECT_EQ(IsWindowEnabled(GetDlgItem(dialog, IDC_ZONE_LIST)) != FALSE,
+              c.shownCheck == BST_CHECKED);
+    JobSettings read;
+    ASSERT_TRUE(dialog_->readFields(read));
+    EXPECT_EQ(read.inputFolder, expected.inputFolder);
+    EXPECT_EQ(read.outputFolder, expected.outputFolder);
+    EXPECT_EQ(read.year, expected.year);
+    EXPECT_EQ(read.month, expected.month);
+    EXPECT_EQ(read.adviceNumber, expected.adviceNumber);
+    EXPECT_EQ(read.organisation, expected.organisation);
+    EXPECT_EQ(read.useFallbackZone, expected.useFallbackZone);
+    EXPECT_EQ(read.fallbackZoneIndex, expected.fallbackZoneIndex);
+    EXPECT_EQ(read.useFallbackZone, c.shownCheck == BST_CHECKED ? 1 : 0);
+    EXPECT_EQ(read.fallbackZoneIndex, c.shownSelection);
+    dialog_.reset();
+  }
 }
 
 TEST_F(DialogTest, a_remembered_parameter_file_that_no_longer_loads_is_reported_at_start) {

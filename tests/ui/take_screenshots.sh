@@ -16,9 +16,9 @@ export WINEPREFIX=$build/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,msh
 export LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
 "$root/scripts/wine-prefix" "$WINEPREFIX"
 
-# The sample appears to the program as drive D: (paths as a user would have them); the mapping
-# is removed again at the end.
-ln -sfn "$work/sample" "$WINEPREFIX/dosdevices/d:"
+# The sample appears to the program as D:\sample (paths as a user would have them, as the
+# manual's walkthrough names them); the mapping is removed again at the end.
+ln -sfn "$work" "$WINEPREFIX/dosdevices/d:"
 trap 'rm -f "$WINEPREFIX/dosdevices/d:"' EXIT
 
 xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
@@ -38,7 +38,7 @@ xvfb-run -a -s "-screen 0 1024x768x24" bash -c '
   done
   wait
 ' _ "$work" "$build" "$root/docs" \
-  "Z:${work//\//\\}\\markers" 'D:\sample.par' 'D:\in\' 'D:\out\'
+  "Z:${work//\//\\}\\markers" 'D:\sample\sample.par' 'D:\sample\in\' 'D:\sample\out\'
 
 mkdir -p "$root/docs"
 cp "$work/idle.png" "$root/docs/dialog-idle.png"

@@ -2,9 +2,11 @@
 // starts it, waits for its dialog, clicks 実行, waits for the run to end (the button reads 実行
 // again and the run log file "Ostrand.txt" exists in the temporary folder), closes the viewer the
 // program opened for the log, copies the log to <log copy>, and ends the program with the
-// dialog's Cancel command. With <cancel at>, it clicks キャンセル once the progress bar has
-// reached that percentage and answers はい to the question. Prints what it did; exits 0 on
-// success, 1 on any failure.
+// dialog's Cancel command. When 実行 brings up a message box instead (a refusal before the run),
+// prints its text as "ui_driver: message box: <text>" (UTF-8), answers it with OK and ends the
+// program the same way. With <cancel at>, it clicks キャンセル once the progress bar has reached
+// that percentage and answers はい to the question. Prints what it did; exits 0 after a run, 3
+// after a refusal, 1 on any failure.
 //   ui_driver <path of Ostrand.exe> <log copy path> [<cancel at>]
 #include <windows.h>
 #include <commctrl.h>
@@ -57,6 +59,19 @@ bool fail(const char* what) {
   return false;
 }
 
+// The text of a message box (its static control 0xFFFF), printed in UTF-8 on one line.
+void printMessageBox(HWND box) {
+  std::wstring text = controlText(GetDlgItem(box, 0xFFFF));
+  for (wchar_t& c : text) {
+    if (c == L'\r' || c == L'\n') c = L'|';
+  }
+  const int size = WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+  std::string bytes(size > 0 ? size : 1, '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, &bytes[0], size, nullptr, nullptr);
+  std::printf("ui_driver: message box: %s\n", bytes.c_str());
+  std::fflush(stdout);
+}
+
 bool fileExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
@@ -93,7 +108,9 @@ HWND questionYesButton(HWND box) {
   return nullptr;
 }
 
-bool drive(const std::wstring& program, const std::wstring& logCopy, int cancelAt) {
+enum class Outcome { Failed, Ran, Refused };
+
+Outcome drive(const std::wstring& program, const std::wstring& logCopy, int cancelAt) {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   std::wstring runLog = std::wstring(temp) + L"Ostrand.txt";
@@ -105,11 +122,12 @@ bool drive(const std::wstring& program, const std::wstring& logCopy, int cancelA
   std::wstring commandLine = L"\"" + program + L"\"";
   if (!CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
                       nullptr, &startup, &process)) {
-    return fail("Ostrand.exe does not start");
+    fail("Ostrand.exe does not start");
+    return Outcome::Failed;
   }
   CloseHandle(process.hThread);
 
-  bool ok = false;
+  Outcome outcome = Outcome::Failed;
   HWND dialog = nullptr;
   DWORD start = GetTickCount();
   while (dialog == nullptr && GetTickCount() - start < kTimeoutMs) {
@@ -128,24 +146,30 @@ bool drive(const std::wstring& program, const std::wstring& logCopy, int cancelA
     PostMessageW(button, BM_CLICK, 0, 0);
     bool sawRunning = false;
     bool ended = false;
+    bool refused = false;
     bool cancelClicked = false;
     bool answered = false;
     while (GetTickCount() - start < kTimeoutMs) {
-      if (HWND box = topWindow(process.dwProcessId, L"Larkspan2")) {
-        HWND yes = cancelClicked && !answered ? questionYesButton(box) : nullptr;
-        if (yes == nullptr) {
-          fail("a message box appeared");
-          break;
+      HWND box = topWindow(process.dwProcessId, L"Larkspan2");
+      if (box != nullptr && cancelClicked && !answered) {
+        if (HWND yes = questionYesButton(box)) {
+          PostMessageW(yes, BM_CLICK, 0, 0);
+          answered = true;
+          std::printf("ui_driver: answered the question with はい\n");
+          Sleep(200);
+          continue;
         }
-        PostMessageW(yes, BM_CLICK, 0, 0);
-        answered = true;
-        std::printf("ui_driver: answered the question with はい\n");
-        Sleep(200);
-        continue;
+      }
+      if (box != nullptr) {
+        Sleep(200);  // its text is set before it shows; give it time to settle all the same
+        printMessageBox(box);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        refused = true;
+        break;
       }
       std::wstring label = controlText(button);
       if (label == L"キャンセル") sawRunning = true;
-      if (cancelAt >= 0 && sawRunning && !cancelClicked && label == L"キャンセル") {
+      if (cancelAt >= 0 && !cancelClicked && label == L"キャンセル") {
         DWORD_PTR position = 0;
         SendMessageTimeoutW(GetDlgItem(dialog, 9001), PBM_GETPOS, 0, 0, SMTO_NORMAL, 2000,
                             &position);
@@ -162,12 +186,22 @@ bool drive(const std::wstring& program, const std::wstring& logCopy, int cancelA
       Sleep(50);
     }
     std::printf("ui_driver: running look seen: %s\n", sawRunning ? "yes" : "no (run too short)");
-    if (ended && cancelAt >= 0 && !answered) {
+    if (refused) {
+      // Wait for the box to go before the dialog is closed.
+      while (topWindow(process.dwProcessId, L"Larkspan2") != nullptr &&
+             GetTickCount() - start < kTimeoutMs) {
+        Sleep(50);
+      }
+      outcome = Outcome::Refused;
+    } else if (ended && cancelAt >= 0 && !answered) {
       fail("the run ended before it could be cancelled");
     } else if (ended) {
       closeViewers(GetCurrentProcessId(), process.dwProcessId);
-      ok = CopyFileW(runLog.c_str(), logCopy.c_str(), FALSE) != 0;
-      if (!ok) fail("cannot copy the run log file");
+      if (CopyFileW(runLog.c_str(), logCopy.c_str(), FALSE) != 0) {
+        outcome = Outcome::Ran;
+      } else {
+        fail("cannot copy the run log file");
+      }
       std::printf("ui_driver: run ended, status line \"%ls\" hidden: %s\n",
                   controlText(GetDlgItem(dialog, 3751)).c_str(),
                   IsWindowVisible(GetDlgItem(dialog, 3751)) ? "no" : "yes");
@@ -178,10 +212,11 @@ bool drive(const std::wstring& program, const std::wstring& logCopy, int cancelA
   }
   if (WaitForSingleObject(process.hProcess, 20000) != WAIT_OBJECT_0) {
     TerminateProcess(process.hProcess, 1);
-    ok = fail("Ostrand.exe did not end after its Cancel command");
+    fail("Ostrand.exe did not end after its Cancel command");
+    outcome = Outcome::Failed;
   }
   CloseHandle(process.hProcess);
-  return ok;
+  return outcome;
 }
 
 }  // namespace
@@ -191,5 +226,10 @@ int wmain(int argc, wchar_t** argv) {
     std::printf("usage: ui_driver <Ostrand.exe> <log copy> [<cancel at percent>]\n");
     return 2;
   }
-  return drive(argv[1], argv[2], argc == 4 ? _wtoi(argv[3]) : -1) ? 0 : 1;
+  switch (drive(argv[1], argv[2], argc == 4 ? _wtoi(argv[3]) : -1)) {
+    case Outcome::Ran: return 0;
+    case Outcome::Refused: return 3;
+    case Outcome::Failed: break;
+  }
+  return 1;
 }

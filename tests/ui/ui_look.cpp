@@ -157,11 +157,11 @@ int wmain(int argc, wchar_t** argv) {
   settings.inputFolder = argv[3];
   settings.outputFolder = argv[4];
   settings.parameterPath = argv[2];
-  settings.year = 25;
+  settings.year = 26;
   settings.month = 4;
   settings.adviceNumber = L"関公第１２３号";
   settings.organisation = L"株式会社見本測量";
-  settings.useFallbackZone = 1;
+  settings.useFallbackZone = 0;
   settings.fallbackZoneIndex = 8;
   writeJobSettings(settingsPath(), settings);
 

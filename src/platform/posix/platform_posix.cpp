@@ -120,10 +120,37 @@ std::wstring executablePath() {
   }
 }
 
+std::wstring fullPath(const std::wstring& path) {
+  if (path.empty()) return path;
+  std::error_code ec;
+  const fs::path absolute = fs::absolute(fs::path(toUtf8Path(path)), ec);
+  if (ec) return path;
+  return utf8ToWide(absolute.string());
+}
+
+std::uint32_t processId() { return static_cast<std::uint32_t>(::getpid()); }
+
 // ---- Files --------------------------------------------------------------------------------
 
 std::FILE* openFile(const std::wstring& path, const char* mode) {
   return std::fopen(toUtf8Path(path).c_str(), mode);
+}
+
+std::FILE* createNewFile(const std::wstring& path, bool* nameTaken) {
+  if (nameTaken != nullptr) *nameTaken = false;
+  const std::string bytes = toUtf8Path(path);
+  const int descriptor = ::open(bytes.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (descriptor < 0) {
+    if (nameTaken != nullptr) *nameTaken = errno == EEXIST;
+    return nullptr;
+  }
+  std::FILE* file = ::fdopen(descriptor, "wb");
+  if (file == nullptr) {
+    // The file is this call's own: it goes again.
+    ::close(descriptor);
+    ::unlink(bytes.c_str());
+  }
+  return file;
 }
 
 // Opened for writing: some systems refuse fsync on a descriptor opened only for reading.

@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <fcntl.h>
 #include <io.h>
 #include <share.h>
 
@@ -152,8 +153,19 @@ bool sameFileObject(const std::wstring& a, const std::wstring& b) {
 
 bool deleteFile(const std::wstring& path) { return DeleteFileW(path.c_str()) != 0; }
 
+// A rename onto a name that another process holds open for a moment (another run renaming its
+// copy onto the same name, a virus scanner or an indexer reading the file just written) fails with
+// a sharing or access error: it is tried again a few times before it counts as failed.
 bool replaceFile(const std::wstring& from, const std::wstring& to) {
-  return MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
+  const int kRetries = 5;
+  for (int attempt = 0;; ++attempt) {
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING) != 0) return true;
+    const DWORD error = GetLastError();
+    const bool mayPass = error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED ||
+                         error == ERROR_LOCK_VIOLATION;
+    if (!mayPass || attempt == kRetries) return false;
+    Sleep(50);
+  }
 }
 
 std::wstring temporaryFolder() {
@@ -185,12 +197,52 @@ std::wstring executablePath() {
   }
 }
 
+std::wstring fullPath(const std::wstring& path) {
+  if (path.empty()) return path;
+  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring buffer(size, L'\0');
+  const DWORD n = GetFullPathNameW(path.c_str(), size, &buffer[0], nullptr);
+  if (n == 0 || n >= size) return path;
+  buffer.resize(n);
+  return buffer;
+}
+
+std::uint32_t processId() { return static_cast<std::uint32_t>(GetCurrentProcessId()); }
+
 // ---- Files --------------------------------------------------------------------------------
 
 std::FILE* openFile(const std::wstring& path, const char* mode) {
   std::wstring wideMode;
   for (const char* c = mode; *c != '\0'; ++c) wideMode += static_cast<wchar_t>(*c);
   return _wfsopen(path.c_str(), wideMode.c_str(), _SH_DENYNO);
+}
+
+std::FILE* createNewFile(const std::wstring& path, bool* nameTaken) {
+  if (nameTaken != nullptr) *nameTaken = false;
+  HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = GetLastError();
+    if (nameTaken != nullptr) {
+      *nameTaken = error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS;
+    }
+    return nullptr;
+  }
+  // The C runtime takes over the handle: fclose closes it.
+  const int descriptor =
+      _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+  std::FILE* file = descriptor >= 0 ? _fdopen(descriptor, "wb") : nullptr;
+  if (file == nullptr) {
+    // The file is this call's own: it goes again.
+    if (descriptor >= 0) {
+      _close(descriptor);
+    } else {
+      CloseHandle(handle);
+    }
+    DeleteFileW(path.c_str());
+  }
+  return file;
 }
 
 bool flushFileToDisk(const std::wstring& path) {
@@ -265,8 +317,10 @@ void openDocument(const std::wstring& path, void* ownerWindow) {
 std::wstring readProfileString(const std::wstring& file, const std::wstring& section,
                                const std::wstring& key, const std::wstring& defaultValue) {
   wchar_t buffer[8192];
+  // A bare file name would be looked for in the Windows folder.
+  const std::wstring path = fullPath(file);
   const DWORD n = GetPrivateProfileStringW(section.c_str(), key.c_str(), defaultValue.c_str(),
-                                           buffer, 8192, file.c_str());
+                                           buffer, 8192, path.c_str());
   return std::wstring(buffer, n);
 }
 
@@ -277,7 +331,8 @@ bool writeProfileString(const std::wstring& file, const std::wstring& section,
                         const std::wstring& key, const std::wstring& value) {
   if (isBlankName(section) || isBlankName(key)) return false;
   if (hasLineBreak(section) || hasLineBreak(key) || hasLineBreak(value)) return false;
-  return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), file.c_str()) != 0;
+  const std::wstring path = fullPath(file);  // not the Windows folder for a bare name
+  return WritePrivateProfileStringW(section.c_str(), key.c_str(), value.c_str(), path.c_str()) != 0;
 }
 
 }  // namespace platform
