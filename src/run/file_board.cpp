@@ -25,7 +25,9 @@ bool FileBoard::takeFile(int& index) {
   for (;;) {
     if (cancelled_) return false;
     if (held_) {
-      changed_.wait(lock);
+      ++workersWaiting_;
+      workersWake_.wait(lock);
+      --workersWaiting_;
       continue;
     }
     while (nextStart_ < startOrder_.size() &&
@@ -38,7 +40,9 @@ bool FileBoard::takeFile(int& index) {
       // The waiting files are held up by an earlier one: only that one may start, or nothing.
       if (lowestUnfinished_ >= fileCount() ||
           states_[static_cast<size_t>(lowestUnfinished_)].stage != Stage::Waiting) {
-        changed_.wait(lock);
+        ++workersWaiting_;
+        workersWake_.wait(lock);
+        --workersWaiting_;
         continue;
       }
       candidate = lowestUnfinished_;
@@ -46,7 +50,6 @@ bool FileBoard::takeFile(int& index) {
     states_[static_cast<size_t>(candidate)].stage = Stage::InWork;
     inWork_.insert(candidate);
     index = candidate;
-    changedLocked();
     return true;
   }
 }
@@ -80,13 +83,17 @@ void FileBoard::finishFile(int index, FileResult result, FileLog log, std::wstri
     if (!state.copy.empty()) toFlush_.insert(index);
   }
   advanceLocked();
-  changedLocked();
+  wakeWorkersLocked();  // the first unfinished file may have moved on
+  wakeCommitterLocked();
+  if (finishedLocked()) wakeRunLocked();
 }
 
 bool FileBoard::checkCancelled() {
   if (held_) {
     std::unique_lock<std::mutex> lock(mutex_);
-    changed_.wait(lock, [this] { return !held_ || cancelled_; });
+    ++workersWaiting_;
+    workersWake_.wait(lock, [this] { return !held_ || cancelled_; });
+    --workersWaiting_;
   }
   return cancelled_;
 }
@@ -118,13 +125,17 @@ FileBoard::CommitJob FileBoard::nextCommitJob() {
       state.flush = Flush::Running;
       job.copy = state.copy;
     } else if (finishedLocked()) {
-      changed_.notify_all();  // the other committer threads stop too
-      return job;             // Stop
+      committerWake_.notify_all();  // the other committer threads stop too
+      return job;                   // Stop
     } else {
-      changed_.wait(lock);
+      ++committerWaiting_;
+      committerWake_.wait(lock);
+      --committerWaiting_;
       continue;
     }
     ++jobsOut_;
+    // More jobs waiting: another thread takes the next one meanwhile.
+    if (committerHasWorkLocked()) wakeCommitterLocked();
     return job;
   }
 }
@@ -150,7 +161,8 @@ void FileBoard::commitJobDone(const CommitJob& job, bool succeeded) {
     makeFinalLocked(job.index);
   }
   advanceLocked();
-  changedLocked();
+  wakeCommitterLocked();
+  if (finishedLocked()) wakeRunLocked();
 }
 
 // ---- The run's thread -------------------------------------------------------------------------
@@ -167,13 +179,14 @@ bool FileBoard::takeOutcome(Outcome& outcome) {
   state.stage = Stage::Taken;
   ++nextToTake_;
   --pending_;
-  changedLocked();
+  wakeWorkersLocked();                                 // room for another file
+  if (finishedLocked()) committerWake_.notify_all();  // it stops
   return true;
 }
 
 void FileBoard::waitForNews(std::chrono::milliseconds timeout) {
   std::unique_lock<std::mutex> lock(mutex_);
-  changed_.wait_for(lock, timeout, [this] { return version_ != versionSeen_; });
+  runWake_.wait_for(lock, timeout, [this] { return version_ != versionSeen_; });
   versionSeen_ = version_;
 }
 
@@ -191,7 +204,9 @@ int FileBoard::cancel() {
     advanceLocked();
   }
   held_ = false;
-  changedLocked();
+  workersWake_.notify_all();
+  committerWake_.notify_all();
+  wakeRunLocked();
   return cut_;
 }
 
@@ -203,7 +218,7 @@ int FileBoard::cut() const {
 void FileBoard::hold(bool held) {
   std::lock_guard<std::mutex> lock(mutex_);
   held_ = held && !cancelled_;
-  changedLocked();
+  workersWake_.notify_all();
 }
 
 bool FileBoard::finished() const {
@@ -243,6 +258,7 @@ void FileBoard::writeFailedLocked(State& state, int index) {
 void FileBoard::makeFinalLocked(int index) {
   states_[static_cast<size_t>(index)].stage = Stage::Final;
   nextToPlace_ = index + 1;
+  if (nextToPlace_ == limit()) wakeRunLocked();  // the last outcome: no need to wait for a tick
 }
 
 // Gives a final outcome, in file order, to every finished file that needs no placing: one
@@ -263,7 +279,27 @@ void FileBoard::advanceLocked() {
   }
 }
 
-void FileBoard::changedLocked() {
+bool FileBoard::committerHasWorkLocked() const {
+  if (!toDiscard_.empty() || !toFlush_.empty()) return true;
+  return nextToPlace_ < limit() && !placing_ &&
+         states_[static_cast<size_t>(nextToPlace_)].stage == Stage::Finished &&
+         states_[static_cast<size_t>(nextToPlace_)].flush == Flush::Done;
+}
+
+void FileBoard::wakeWorkersLocked() {
+  if (workersWaiting_ > 0) workersWake_.notify_all();
+}
+
+void FileBoard::wakeCommitterLocked() {
+  if (committerWaiting_ == 0) return;
+  if (finishedLocked()) {
+    committerWake_.notify_all();
+  } else if (committerHasWorkLocked()) {
+    committerWake_.notify_one();
+  }
+}
+
+void FileBoard::wakeRunLocked() {
   ++version_;
-  changed_.notify_all();
+  runWake_.notify_one();
 }

@@ -95,7 +95,9 @@ class FileBoard {
 
   // Moves out the next file in list order whose outcome is final, when there is one.
   bool takeOutcome(Outcome& outcome);
-  // Returns once something has changed since the last call, or after `timeout`.
+  // Returns after `timeout`, or sooner once the last outcome is final, the run has finished or
+  // it is cancelled. (The run's thread looks at the board every tick anyway: waking it for every
+  // file would cost more than it gives.)
   void waitForNews(std::chrono::milliseconds timeout);
   // The lowest-numbered file that a worker is correcting, or -1 when none is.
   int lowestInWork() const;
@@ -129,11 +131,16 @@ class FileBoard {
 
   int limit() const { return cancelled_ ? cut_ : fileCount(); }
   bool finishedLocked() const;
+  bool committerHasWorkLocked() const;
   void dropLocked(int index);
   void writeFailedLocked(State& state, int index);
   void makeFinalLocked(int index);
   void advanceLocked();
-  void changedLocked();
+  // Wakes whoever waits for what just changed: the workers (a file may start, the hold ended),
+  // the committer (a job is there, or nothing more will come), the run's thread (news).
+  void wakeWorkersLocked();
+  void wakeCommitterLocked();
+  void wakeRunLocked();
 
   const std::vector<File> files_;
   std::int64_t totalBytes_ = 0;
@@ -141,7 +148,11 @@ class FileBoard {
   int pendingLimit_;
 
   mutable std::mutex mutex_;
-  std::condition_variable changed_;
+  std::condition_variable workersWake_;
+  std::condition_variable committerWake_;
+  std::condition_variable runWake_;
+  int workersWaiting_ = 0;
+  int committerWaiting_ = 0;
   std::vector<State> states_;
   size_t nextStart_ = 0;        // position in startOrder_ from which waiting files are looked for
   int lowestUnfinished_ = 0;    // first file waiting or in work
@@ -156,7 +167,7 @@ class FileBoard {
   std::atomic<bool> cancelled_{false};
   std::atomic<bool> held_{false};
   int cut_ = 0;
-  unsigned long long version_ = 0;      // counts the changes
+  unsigned long long version_ = 0;      // counts the wake-ups of the run's thread
   unsigned long long versionSeen_ = 0;  // by waitForNews
   std::atomic<std::int64_t> bytesDone_{0};
 };

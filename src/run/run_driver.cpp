@@ -17,8 +17,8 @@
 
 namespace {
 
-// How often the run's thread looks at the board when nothing happens: the dialog's messages are
-// drained at least this often, so it stays responsive.
+// How often the run's thread looks at the board: it takes the outcomes that have become final,
+// shows the progress and drains the dialog's messages, which keeps the dialog responsive.
 constexpr std::chrono::milliseconds kTick(10);
 
 // Finished files that may wait to be put in place behind an earlier one before the workers start
