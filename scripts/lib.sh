@@ -26,7 +26,8 @@ ostrand_need_packages() {
 }
 
 ostrand_need_native() {
-  ostrand_need_packages g++ cmake make googletest libgtest-dev libbenchmark-dev libgeographiclib-dev
+  ostrand_need_packages g++ cmake make googletest libgtest-dev libbenchmark-dev libgeographiclib-dev \
+    libmpfr-dev
 }
 
 ostrand_need_windows() {

@@ -2,6 +2,9 @@
 
 #include <climits>
 
+#include "common/text_format.h"
+#include "run/run_report.h"
+
 namespace {
 
 enum class ValueKind { Text, Integer };
@@ -18,6 +21,7 @@ const ValueOption kValueOptions[] = {
     {L"--number", ValueKind::Text},   {L"--org", ValueKind::Text},
     {L"--zone", ValueKind::Integer},  {L"--log", ValueKind::Text},
     {L"--jobs", ValueKind::Integer},
+    {L"--report", ValueKind::Text},
 };
 
 const ValueOption* findValueOption(const std::wstring& name) {
@@ -61,6 +65,7 @@ void store(BatchOptions& options, const std::wstring& name, const std::wstring& 
   else if (name == L"--zone") options.zone = number;
   else if (name == L"--log") options.logFile = text;
   else if (name == L"--jobs") options.jobs = number;
+  else if (name == L"--report") options.reportFile = text;
 }
 
 }  // namespace
@@ -77,6 +82,10 @@ ParseResult parseBatchArguments(const std::vector<std::wstring>& args, BatchOpti
       options.quiet = true;
       continue;
     }
+    if (arg == L"--dry-run") {
+      options.dryRun = true;
+      continue;
+    }
     std::wstring name = arg;
     std::wstring value;
     bool hasValue = false;
@@ -88,23 +97,28 @@ ParseResult parseBatchArguments(const std::vector<std::wstring>& args, BatchOpti
     }
     const ValueOption* option = findValueOption(name);
     if (option == nullptr) {
-      error = arg.rfind(L"-", 0) == 0 ? L"unknown option " + arg : L"unexpected argument " + arg;
+      error = arg.rfind(L"-", 0) == 0 ? formatText(L"%s というオプションはありません", arg)
+                                      : formatText(L"オプションでない引数があります: %s", arg);
       return ParseResult::UsageError;
     }
     if (!hasValue) {
       if (i + 1 >= args.size()) {
-        error = name + L" needs a value";
+        error = formatText(L"%s の後に値を指定してください", name);
         return ParseResult::UsageError;
       }
       value = args[++i];
     }
     int number = 0;
     if (option->kind == ValueKind::Integer && !parseWholeInteger(value, number)) {
-      error = name + L" needs an integer, not \"" + value + L"\"";
+      error = formatText(L"%s には整数を指定してください（\"%s\" は整数ではありません）", name, value);
+      return ParseResult::UsageError;
+    }
+    if (name == L"--report" && reportFormatOf(value) == ReportFormat::None) {
+      error = formatText(L"--report のファイル名は .json か .html で終えてください: %s", value);
       return ParseResult::UsageError;
     }
     if (name == L"--jobs" && number < 1) {
-      error = L"--jobs needs a count of 1 or more, not " + value;
+      error = formatText(L"--jobs には 1 以上の数を指定してください: %s", value);
       return ParseResult::UsageError;
     }
     store(options, name, value, number);
@@ -113,25 +127,46 @@ ParseResult parseBatchArguments(const std::vector<std::wstring>& args, BatchOpti
 }
 
 std::wstring batchUsage() {
-  return L"usage: ostrand-batch [--settings FILE] [--in DIR] [--out DIR] [--par FILE]\n"
-         L"                     [--year N] [--month N] [--number TEXT] [--org TEXT] [--zone N]\n"
-         L"                     [--log FILE] [--quiet]\n"
-         L"Corrects every DM file of the input folder into the output folder with the correction\n"
-         L"parameter file, then prints the run log.\n"
-         L"  --settings FILE  start from this settings file (section OstrandDlg) instead of the\n"
-         L"                   defaults; the other options override its values\n"
-         L"  --in DIR         input folder (key In)         --out DIR   output folder (key Out)\n"
-         L"  --par FILE       correction parameter file (key Par)\n"
-         L"  --year N         year of the history entry, 0 to 99 (key Year)\n"
-         L"  --month N        month of the history entry, 1 to 12 (key Month)\n"
-         L"  --number TEXT    public-survey advice number (key Number)\n"
-         L"  --org TEXT       organisation that did the work (key Kikan)\n"
-         L"  --zone N         zone 1 to 19 for files whose zone is not known otherwise\n"
-         L"  --log FILE       also write the run log to FILE\n"
-         L"  --quiet          no progress display\n"
-         L"  --jobs N         files corrected side by side (default: one per logical processor)\n"
-         L"Exit status: 0 every DM file corrected, 4 the run completed but some file was not,\n"
-         L"1 refused before the run, 2 wrong usage, 3 cancelled.\n";
+  return L"使い方: ostrand-batch [--settings FILE] [--in DIR] [--out DIR] [--par FILE]\n"
+         L"          [--year N] [--month N] [--number TEXT] [--org TEXT] [--zone N]\n"
+         L"          [--log FILE] [--report FILE] [--dry-run] [--quiet]\n"
+         L"入力フォルダーのDMファイルを補正パラメーターファイルで補正して出力フォルダーに\n"
+         L"書き込み、実行ログを標準出力に出します。\n"
+         L"  --settings FILE  設定ファイル（セクション OstrandDlg）の値から始めます。\n"
+         L"                   ほかのオプションは、設定ファイルの値より優先します\n"
+         L"  --in DIR         入力フォルダー（キー In）\n"
+         L"  --out DIR        出力フォルダー（キー Out）\n"
+         L"  --par FILE       補正パラメーターファイル（キー Par）\n"
+         L"  --year N         修正履歴の作成年、0 から 99（キー Year）\n"
+         L"  --month N        修正履歴の作成月、1 から 12（キー Month）\n"
+         L"  --number TEXT    公共測量助言番号（キー Number）\n"
+         L"  --org TEXT       作業機関名（キー Kikan）\n"
+         L"  --zone N         系が決まらないファイルを N 系（1 から 19）で補正します\n"
+         L"  --log FILE       実行ログを FILE にも書き込みます\n"
+         L"  --report FILE    実行結果のレポートを書き込みます。形式は拡張子で選びます:\n"
+         L"                   .json（スクリプト用）、.html（ファイルの表と図郭の地図）\n"
+         L"  --dry-run        試しの実行: 確認・読み込み・補正・ログは実際の実行と同じ\n"
+         L"                   ですが、出力フォルダーには何も書き込みません（作りません）\n"
+         L"  --quiet          進み具合を表示しません\n"
+         L"  --jobs N         同時に補正するファイルの数（既定: 論理プロセッサーの数）\n"
+         L"  --help           この説明を表示します\n"
+         L"最後に、標準エラー出力へ集計の1行を出します。ファイルの補正・補正不可・失敗\n"
+         L"の数と、補正できなかった（未補正の）座標点・図郭点の数です。\n"
+         L"終了ステータス:\n"
+         L"  0  すべてのDMファイルを、すべての座標点・図郭点まで補正しました\n"
+         L"  1  実行の前に止まりました（入力の誤り、パラメーターを読み込めない、\n"
+         L"     フォルダーの誤りなど）。または、ログかレポートを書き込めませんでした\n"
+         L"  2  使い方の誤り\n"
+         L"  3  Ctrl+C で中断しました\n"
+         L"  4  実行は終わりましたが、確認が必要です。補正しなかったファイルか、\n"
+         L"     補正できなかった座標点・図郭点があります（数は集計の行にあります）\n";
+}
+
+std::wstring batchSummaryLine(int corrected, int refused, int failed, long long pointsNotCorrected,
+                              long long cornersNotCorrected, bool cancelled) {
+  return formatText(L"集計: 補正 %d、補正不可 %d、失敗 %d、未補正の座標点 %d・図郭点 %d%s",
+                    corrected, refused, failed, pointsNotCorrected, cornersNotCorrected,
+                    cancelled ? L"、中断" : L"");
 }
 
 void applyBatchOptions(const BatchOptions& options, JobSettings& settings) {

@@ -1,7 +1,8 @@
 // The command line of the batch front end, and how it turns into the job's settings.
 //
 //   ostrand-batch [--settings FILE] [--in DIR] [--out DIR] [--par FILE] [--year N] [--month N]
-//                 [--number TEXT] [--org TEXT] [--zone N] [--log FILE] [--quiet] [--jobs N]
+//                 [--number TEXT] [--org TEXT] [--zone N] [--log FILE] [--report FILE]
+//                 [--dry-run] [--quiet] [--jobs N]
 //
 // Every option that takes a value accepts it as the next argument or after '=' ("--in=DIR").
 // An option given twice counts with its last value.
@@ -25,19 +26,27 @@ struct BatchOptions {
   std::optional<int> zone;  // 1 to 19 selects list entry zone - 1; anything else no entry
   std::optional<std::wstring> logFile;
   std::optional<int> jobs;  // workers, 1 or more; none: one per logical processor
+  std::optional<std::wstring> reportFile;  // ends in .json or .html (checked when parsed)
+  bool dryRun = false;
   bool quiet = false;
   bool help = false;
 };
 
 enum class ParseResult { Ok, Help, UsageError };
 
-// Parses the arguments after the program name. On UsageError `error` says what is wrong (one line,
-// without the usage text).
+// Parses the arguments after the program name. On UsageError `error` says what is wrong (one line
+// in Japanese, without the usage text).
 ParseResult parseBatchArguments(const std::vector<std::wstring>& args, BatchOptions& options,
                                 std::wstring& error);
 
-// The usage text, ending with a line end.
+// The usage text (--help), in Japanese, every line at most 79 columns wide; ends with a line end.
 std::wstring batchUsage();
+
+// The summary line that follows a run on stderr, without its line end: the files corrected,
+// refused and failed, the points and sheet corners that could not be corrected, and whether the
+// run was cancelled.
+std::wstring batchSummaryLine(int corrected, int refused, int failed, long long pointsNotCorrected,
+                              long long cornersNotCorrected, bool cancelled);
 
 // Overrides the fields of `settings` that the options name, except the parameter file, which
 // becomes `parameterPath` only once it has loaded. "--zone N" ticks the fallback-zone

@@ -13,6 +13,7 @@
 #include "run/dialog_settings.h"
 #include "run/local_date.h"
 #include "run/run_driver.h"
+#include "run/run_report.h"
 #include "run/settings_file.h"
 
 namespace {
@@ -29,7 +30,7 @@ bool fileExists(const std::wstring& path) {
   return true;
 }
 
-bool writeLogFile(const std::wstring& path, const std::string& bytes) {
+bool writeFileBytes(const std::wstring& path, const std::string& bytes) {
   std::FILE* file = platform::openFile(path, "wb");
   if (file == nullptr) return false;
   const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
@@ -59,7 +60,7 @@ int runBatchProgram(const std::vector<std::wstring>& args) {
     const std::wstring settingsFile = platform::fullPath(*options.settingsFile);
     // A settings file that does not exist would silently give every default: most likely a typo.
     if (!fileExists(settingsFile) || platform::folderEntryExists(settingsFile)) {
-      return usageError(L"cannot read the settings file " + *options.settingsFile);
+      return usageError(formatText(L"設定ファイル %s を読めません", *options.settingsFile));
     }
     readJobSettings(settingsFile, assembled, today.year, today.month);
     // The job that the dialog runs from this file: its start and its data exchange.
@@ -72,8 +73,8 @@ int runBatchProgram(const std::vector<std::wstring>& args) {
   // The parameter file, loaded as the dialog loads it (the flag, else the settings' "Par").
   const std::wstring parameterPath =
       options.parameterFile ? *options.parameterFile : assembled.parameterPath;
+  std::wstring headerText;
   if (!parameterPath.empty()) {
-    std::wstring headerText;
     if (!loadParameters(job->model, parameterPath, headerText)) {
       writeText(stderr, L"指定のパラメーターを読み込めませんでした\n");
       return kExitRefused;
@@ -86,22 +87,43 @@ int runBatchProgram(const std::vector<std::wstring>& args) {
   RunDriver driver(job->settings, job->state, job->log, job->modelForRun, job->correctors, host);
   driver.setWorkerCount(options.jobs.value_or(0));
   host.setDriver(&driver);
+  driver.setDryRun(options.dryRun);
+  job->correctors.setDryRun(options.dryRun);
   driver.startRun();
 
   const RunSummary& summary = driver.summary();
   if (host.refused() || !summary.started) return kExitRefused;  // the refusal is on stderr; no log
 
-  const std::string logBytes = platform::toConsoleText(job->log.text(), stdout);
-  writeBytes(stdout, logBytes);
+  // The log's bytes are those of a file, whatever the console: a console gets the same text as
+  // wide characters.
+  const std::string logBytes = platform::toAnsiCodePage(job->log.text());
+  writeLog(stdout, job->log.text(), logBytes);
   int status = summary.cancelled ? kExitCancelled
-               : (summary.refused == 0 && summary.failed == 0) ? kExitAllCorrected
-                                                                : kExitIncomplete;
-  if (options.logFile && !writeLogFile(*options.logFile, logBytes)) {
-    writeText(stderr, L"ostrand-batch: cannot write the log file " + *options.logFile + L"\n");
+               : summary.everythingCorrected() ? kExitAllCorrected
+                                               : kExitIncomplete;
+  if (options.logFile && !writeFileBytes(*options.logFile, logBytes)) {
+    writeText(stderr,
+              formatText(L"ostrand-batch: ログファイル %s に書き込めませんでした\n", *options.logFile));
     if (status != kExitCancelled) status = kExitRefused;
   }
-  writeText(stderr, formatText(L"ostrand-batch: %d corrected, %d refused, %d failed%s\n",
-                               summary.corrected, summary.refused, summary.failed,
-                               summary.cancelled ? L", cancelled" : L""));
+  if (options.reportFile) {
+    RunDescription run;
+    run.parameterFile = assembled.parameterPath;
+    run.parameterId = job->model.parameterId();
+    run.headerText = headerText;
+    run.inputFolder = job->settings.inputFolder;
+    run.outputFolder = job->settings.outputFolder;
+    run.dryRun = options.dryRun;
+    const std::string report = runReport(reportFormatOf(*options.reportFile), run, summary);
+    if (!writeFileBytes(*options.reportFile, report)) {
+      writeText(stderr, formatText(L"ostrand-batch: レポート %s を書き込めませんでした\n",
+                                   *options.reportFile));
+      if (status != kExitCancelled) status = kExitRefused;
+    }
+  }
+  writeText(stderr, batchSummaryLine(summary.corrected, summary.refused, summary.failed,
+                                     summary.pointsNotCorrected(), summary.cornersNotCorrected(),
+                                     summary.cancelled) +
+                        L"\n");
   return status;
 }

@@ -22,16 +22,36 @@ void BodyCorrector::correctSheetPoint(int y, int x, int& newY, int& newX) {
   const double absX = static_cast<double>(x) * unit / 1000.0 + frame_.origin.north;
   double correctedY = absY;
   double correctedX = absX;
+  if (outcome_ != nullptr) ++outcome_->points;
   if (points_.correctPoint(absY, absX, correctedY, correctedX)) {
     // Subtract the corrected origin, then divide by the unit, then multiply by 1000.
     newY = roundHalfAway((correctedY - frame_.correctedOrigin.east) / unit * 1000.0);
     newX = roundHalfAway((correctedX - frame_.correctedOrigin.north) / unit * 1000.0);
+    if (outcome_ != nullptr) tallyCorrected(absY, absX, newY, newX);
     return;
   }
   newY = y;
   newX = x;
+  if (outcome_ != nullptr) {
+    ++outcome_->pointsNotCorrected;
+    outcome_->noteUncorrectedPlace({absY, absX, 0.0});
+  }
   log_.logPointError(L"座標(%12.3f, %12.3f) (%d 系)補正パラメータが見つかりませんでした", absX,
                      absY, points_.zone());
+}
+
+// The written position as a reader of the output takes it, against the position read.
+void BodyCorrector::tallyCorrected(double readY, double readX, int newY, int newX) {
+  const double unit = frame_.unit;
+  const double writtenY = static_cast<double>(newY) * unit / 1000.0 + writtenOrigin_.east;
+  const double writtenX = static_cast<double>(newX) * unit / 1000.0 + writtenOrigin_.north;
+  const double dy = writtenY - readY;
+  const double dx = writtenX - readX;
+  ++outcome_->pointsCorrected;
+  outcome_->shiftSumEast += dy;
+  outcome_->shiftSumNorth += dx;
+  const double length = std::sqrt(dx * dx + dy * dy);
+  if (length > outcome_->shiftMaxMetres) outcome_->shiftMaxMetres = length;
 }
 
 void BodyCorrector::correctFieldPair(Record& record, int column) {

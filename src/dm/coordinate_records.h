@@ -10,6 +10,7 @@
 #include "dm/record_reader.h"
 #include "dm/record_writer.h"
 #include "model/point_corrector.h"
+#include "run/file_outcome.h"
 
 // The sheet frame of one file's body, filled from its header.
 struct SheetFrame {
@@ -45,11 +46,24 @@ class BodyCorrector {
   // failed.
   bool copyElement(Record& element, RecordReader& input, RecordWriter& output);
 
+  // From now on every point is counted in `outcome` (visited, corrected, not corrected), the shift
+  // of each corrected point is added to its sums, and the place of each failed one is noted.
+  // `writtenOrigin` is corner 0 as the output file gives it (m), from which the written positions
+  // are measured.
+  void tallyInto(FileOutcome& outcome, const CoordPoint& writtenOrigin) {
+    outcome_ = &outcome;
+    writtenOrigin_ = writtenOrigin;
+  }
+
  private:
+  // Counts a corrected point and adds its shift (the position read and the values written).
+  void tallyCorrected(double readY, double readX, int newY, int newX);
   // Corrects the pair of 7-column fields X at `column`, Y at `column + 7`, in place.
   void correctFieldPair(Record& record, int column);
 
   PointCorrector& points_;
   FileLog& log_;
   const SheetFrame& frame_;
+  FileOutcome* outcome_ = nullptr;
+  CoordPoint writtenOrigin_;
 };

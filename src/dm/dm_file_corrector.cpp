@@ -50,17 +50,25 @@ void putText(Record& record, int column, const std::string& text, int width) {
   std::memcpy(record.at(column), text.data(), count);
 }
 
+// A corner coordinate as its two stored texts give it back: the whole metres of the frame record
+// extended by the fraction, as a file's corners are read.
+double readBackCorner(const CornerTexts& texts, int unit) {
+  const double whole = parseFieldInt(texts.integerField.c_str(), 7);
+  return addCornerFraction(whole, parseFieldInt(texts.fraction.c_str(), 4), unit);
+}
+
 // The state of one call of correctDmFile: reads the input, writes the copy, and remembers how
 // the file ended.
 class OneFile {
  public:
   OneFile(const JobSettings& settings, FileLog& log, PointCorrector& points, RecordReader& input,
-          RecordWriter& output)
+          RecordWriter& output, FileOutcome& outcome)
       : settings_(settings),
         log_(log),
         points_(points),
         input_(input),
         output_(output),
+        outcome_(outcome),
         body_(points, log, frame_) {}
 
   // The record loop.
@@ -98,6 +106,7 @@ class OneFile {
  private:
   void refuse(const wchar_t* message) {
     log_.logLine(message);
+    outcome_.reason = message;
     refused_ = true;
   }
 
@@ -140,6 +149,7 @@ class OneFile {
       refuse(kZoneUnknown);
       return;
     }
+    outcome_.zone = points_.zone();
     if (record_.bytes[0] == 'M') {
       encoding_ = detectKanjiEncoding(record_);
       if (modificationCount_ < 0 || modificationCount_ > kMaxModificationCount) {
@@ -159,7 +169,11 @@ class OneFile {
     if (!complete(record_)) return;
     record3_ = record_;
     if (!readHistory()) return;
-    if (!checkLatestHistory()) return;
+    if (!checkLatestHistory()) {
+      // The report still places the refused sheet on its map.
+      readCornersAndUnit();
+      return;
+    }
     if (!readFrame()) return;
     correctCorners();
     writeHeader();
@@ -209,9 +223,18 @@ class OneFile {
     return true;
   }
 
-  // Corners (whole metres from the frame record, fractions from the latest organisation record)
-  // and the coordinate unit.
+  // The coordinate unit and the corners (whole metres from the frame record, fractions from the
+  // latest organisation record); a unit that reads 0 or less refuses the file.
   bool readFrame() {
+    readCornersAndUnit();
+    if (unit_ <= 0) {
+      refuse(kBadUnit);
+      return false;
+    }
+    return true;
+  }
+
+  void readCornersAndUnit() {
     const Record& f = frameRecord_;
     corners_[0] = {double(parseFieldInt(f.at(7), 7)), double(parseFieldInt(f.at(0), 7)), 0.0};
     corners_[2] = {double(parseFieldInt(f.at(21), 7)), double(parseFieldInt(f.at(14), 7)), 0.0};
@@ -220,10 +243,6 @@ class OneFile {
     unit_ = parseFieldInt(f.at(44), 3);
     if (unit_ == 999) unit_ = 1000;
     heldField_ = parseFieldInt(f.at(37), 7);
-    if (unit_ <= 0) {
-      refuse(kBadUnit);
-      return false;
-    }
     // Absent corners 1 and 3 follow from corners 0 and 2.
     if (corners_[1].north == 0 && corners_[1].east == 0 && corners_[3].north == 0 &&
         corners_[3].east == 0) {
@@ -238,7 +257,11 @@ class OneFile {
       c.north = addCornerFraction(c.north, parseFieldInt(organisation.at(40 + 8 * i), 4), unit_);
       c.east = addCornerFraction(c.east, parseFieldInt(organisation.at(44 + 8 * i), 4), unit_);
     }
-    return true;
+    if (unit_ > 0) {
+      outcome_.unit = unit_;
+      outcome_.cornersRead = true;
+      for (int k = 0; k < 4; ++k) outcome_.corners[k] = corners_[k];
+    }
   }
 
   void correctCorners() {
@@ -251,6 +274,8 @@ class OneFile {
       } else {
         log_.logLine(L"図郭座標(%12.3f, %12.3f) 補正パラメータが見つかりませんでした",
                      corners_[k].north, corners_[k].east);
+        ++outcome_.cornersNotCorrected;
+        outcome_.noteUncorrectedPlace(corners_[k]);
       }
     }
     frame_.origin = corners_[0];
@@ -278,6 +303,11 @@ class OneFile {
             28);
     writeFieldInt(frame.at(37), heldField_, 7);
     put(frame);
+
+    // Corner 0 as a reader of the copy will take it, the origin of every written position.
+    outcome_.cornersCorrected = true;
+    outcome_.corner0After = {readBackCorner(y[0], unit_), readBackCorner(x[0], unit_), 0.0};
+    body_.tallyInto(outcome_, outcome_.corner0After);
     put(record3_);
     for (const HistoryBlock& block : history_) {
       put(block.history);
@@ -330,6 +360,7 @@ class OneFile {
   PointCorrector& points_;
   RecordReader& input_;
   RecordWriter& output_;
+  FileOutcome& outcome_;
 
   Record record_;
   int recordCounter_ = 1;
@@ -373,34 +404,32 @@ std::unique_ptr<RecordWriter> DmFileCorrector::createTemporaryFile(const std::ws
 }
 
 FileResult DmFileCorrector::correctDmFile(const FileTask& task, FileLog& log, Progress& progress,
-                                          std::wstring& finishedCopy) {
+                                          FileOutcome& outcome, std::wstring& finishedCopy) {
   const std::wstring& inputPath = task.inputPath;
   const std::wstring& outputPath = task.outputPath;
   finishedCopy.clear();
   // Each file starts again from the run's fallback zone; its sheet number may replace it.
   points_.setZone(task.fallbackZone);
-  RecordReader input;
-  if (!input.open(inputPath)) {
-    log.logLine(L"%s 読み出しOpen失敗", inputPath);
+  // A failure's log line is also the reason that the report gives.
+  auto fail = [&](const wchar_t* format, const std::wstring& path) {
+    outcome.reason = formatText(format, path);
+    log.logLine(L"%s", outcome.reason);
     return FileResult::Failed;
-  }
+  };
+  RecordReader input;
+  if (!input.open(inputPath)) return fail(L"%s 読み出しOpen失敗", inputPath);
   // Renaming the copy onto its input would destroy the input.
   if (platform::sameFileObject(inputPath, outputPath)) {
-    log.logLine(L"%s 入力ファイルと同じファイルのため、書き込めません", outputPath);
-    return FileResult::Failed;
+    return fail(L"%s 入力ファイルと同じファイルのため、書き込めません", outputPath);
   }
-  if (!input.prepare()) {
-    log.logLine(L"%s 読み出し失敗", inputPath);
-    return FileResult::Failed;
-  }
+  if (!input.prepare()) return fail(L"%s 読み出し失敗", inputPath);
+  // A dry run's copy goes nowhere: no temporary file is created, so none is renamed or deleted.
   std::wstring temporaryPath;
-  std::unique_ptr<RecordWriter> output = createTemporaryFile(outputPath, temporaryPath);
-  if (!output) {
-    log.logLine(L"%s 書き込みOpen失敗", outputPath);
-    return FileResult::Failed;
-  }
+  std::unique_ptr<RecordWriter> output = dryRun_ ? std::make_unique<DiscardingRecordWriter>()
+                                                 : createTemporaryFile(outputPath, temporaryPath);
+  if (!output) return fail(L"%s 書き込みOpen失敗", outputPath);
 
-  OneFile file(settings_, log, points_, input, *output);
+  OneFile file(settings_, log, points_, input, *output, outcome);
   file.run(progress);
 
   const bool readFailed = input.failed();
@@ -416,16 +445,15 @@ FileResult DmFileCorrector::correctDmFile(const FileTask& task, FileLog& log, Pr
   } else if (file.refused()) {
     result = FileResult::Refused;
   } else if (readFailed) {
-    log.logLine(L"%s 読み出し失敗", inputPath);
-    result = FileResult::Failed;
+    result = fail(L"%s 読み出し失敗", inputPath);
   } else if (file.writeFailed() || !closed) {
-    log.logLine(L"%s 書き込み失敗", outputPath);
-    result = FileResult::Failed;
+    result = fail(L"%s 書き込み失敗", outputPath);
   }
-  // The temporary file is this call's own: created by it under a name that nobody else uses.
+  // The temporary file is this call's own: created by it under a name that nobody else uses. A
+  // dry run has none.
   if (result == FileResult::Corrected) {
     finishedCopy = temporaryPath;
-  } else {
+  } else if (!dryRun_) {
     platform::deleteFile(temporaryPath);
   }
   return result;

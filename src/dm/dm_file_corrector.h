@@ -10,6 +10,7 @@
 #include "dm/record_writer.h"
 #include "model/correction_model.h"
 #include "model/point_corrector.h"
+#include "run/file_outcome.h"
 #include "run/job_settings.h"
 #include "run/progress.h"
 #include "run/run_host.h"
@@ -48,13 +49,19 @@ class DmFileCorrector : public FileCorrector {
   //   Failed     a file could not be opened, read or written, or the output is the input itself
   //              (the reason is in the log);
   //   Cancelled  `progress` reported a cancellation while the file was worked on.
+  // `outcome` receives the file's zone, unit, corners, point counts and shifts, and the log line
+  // of a refusal or failure as its reason.
   FileResult correctDmFile(const FileTask& task, FileLog& log, Progress& progress,
-                           std::wstring& finishedCopy) override;
+                           FileOutcome& outcome, std::wstring& finishedCopy) override;
 
   // Replaces the way output files are created (tests use it to make writes fail).
   void setWriterFactory(WriterFactory factory) { writerFactory_ = std::move(factory); }
   // Replaces the tokens of the temporary names (tests use it to make names collide).
   void setTokenSource(TokenSource source) { tokenSource_ = std::move(source); }
+
+  // A dry run: every file is read and corrected as in a real run, and the log says the same, but
+  // the copy goes nowhere: nothing is created, renamed or deleted in the output folder.
+  void setDryRun(bool dryRun) { dryRun_ = dryRun; }
 
   // The zone the last file ended in, and the cell cache.
   const PointCorrector& pointCorrector() const { return points_; }
@@ -71,4 +78,5 @@ class DmFileCorrector : public FileCorrector {
   PointCorrector points_;
   WriterFactory writerFactory_;
   TokenSource tokenSource_;
+  bool dryRun_ = false;
 };

@@ -27,12 +27,18 @@ class DmFileCorrectors : public FileCorrectorFactory {
   DmFileCorrectors(const JobSettings& settings, const CorrectionModel& model)
       : settings_(settings), model_(model) {}
   std::unique_ptr<FileCorrector> createCorrector() override {
-    return std::make_unique<DmFileCorrector>(settings_, model_);
+    auto corrector = std::make_unique<DmFileCorrector>(settings_, model_);
+    corrector->setDryRun(dryRun_);
+    return corrector;
   }
+
+  // The correctors made from now on write nothing (DmFileCorrector::setDryRun).
+  void setDryRun(bool dryRun) { dryRun_ = dryRun; }
 
  private:
   const JobSettings& settings_;
   const CorrectionModel& model_;
+  bool dryRun_ = false;
 };
 
 struct Job {

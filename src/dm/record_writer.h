@@ -35,3 +35,10 @@ class FileRecordWriter : public RecordWriter {
   explicit FileRecordWriter(std::FILE* file) : file_(file) {}
   std::FILE* file_;
 };
+
+// Takes every record and keeps none: the output of a dry run, which writes nothing anywhere.
+class DiscardingRecordWriter : public RecordWriter {
+ public:
+  bool write(const char*, std::size_t) override { return true; }
+  bool close() override { return true; }
+};

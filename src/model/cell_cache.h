@@ -20,8 +20,9 @@ class CellCache {
 
   CellCache();
 
-  // Scans the filled entries from the highest position down and returns the corners of the first
-  // entry for `cell` computed from load `loadTag`, or null.
+  // The corners of the entry that a scan of the filled entries from the highest position down
+  // would meet first for `cell` computed from load `loadTag`, or null. Found through an index
+  // of the positions by key, without the scan.
   const CellCorners* find(const MeshCell& cell, unsigned loadTag) const;
 
   // Writes an entry at the next position (wrapping to 0 after the last) and advances.
@@ -35,11 +36,21 @@ class CellCache {
     MeshCell cell;
     unsigned loadTag;
   };
-  // The scan reads the mesh codes of the keys, packed apart, and compares a whole key only where
-  // the code matches; keys and corners are kept apart for the same reason.
-  std::vector<int> codes_;
+
+  // The index: each filled position is on the chain of the bucket of its key's hash, and every
+  // store takes its position off the old key's chain and puts it on the new key's. A chain is
+  // short (2000 positions over 4096 buckets), and the highest position on it with the key is
+  // the scan's entry.
+  static constexpr int kBucketCount = 4096;
+  static constexpr int kNone = -1;
+  static int bucketOf(int meshCode, unsigned loadTag);
+  void unlink(int position);
+
   std::vector<Key> keys_;
+  std::vector<int> codes_;           // mesh code of each position's key
   std::vector<CellCorners> corners_;
+  std::vector<int> bucketHead_;      // first position on each bucket's chain, or kNone
+  std::vector<int> chainNext_;       // next position on the same chain, or kNone
   int next_ = 0;
   int filled_ = 0;
 };

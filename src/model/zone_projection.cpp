@@ -2,9 +2,14 @@
 
 #include <cmath>
 
+#include "model/correctly_rounded.h"
 #include "model/zone_origin.h"
 
 namespace {
+
+// sin, cos, tan and powers correctly rounded by our own code, so that both builds give the same
+// bits (see correctly_rounded.h).
+namespace cr = correctly_rounded;
 
 constexpr double kPi = 3.141592653589793;
 constexpr double kScale = 0.9999;  // scale factor on the central meridian
@@ -56,11 +61,14 @@ double sumArcSeries(const ArcSeries& series, const double (&powers)[8]) {
 }  // namespace
 
 double meridianArc(double phi, double aOneMinusE2, const MeridianArcCoefficients& k) {
-  const double bracket = k.i / 16.0 * std::sin(16.0 * phi) - k.h / 14.0 * std::sin(14.0 * phi) +
-                         k.g / 12.0 * std::sin(12.0 * phi) - k.f / 10.0 * std::sin(10.0 * phi) +
-                         k.e / 8.0 * std::sin(8.0 * phi) - k.d / 6.0 * std::sin(6.0 * phi) +
-                         k.c / 4.0 * std::sin(4.0 * phi) - k.b / 2.0 * std::sin(2.0 * phi) +
-                         k.a * phi;
+  // sin 16phi, sin 14phi, ..., sin 2phi, all in one call.
+  const double angles[8] = {16.0 * phi, 14.0 * phi, 12.0 * phi, 10.0 * phi,
+                            8.0 * phi,  6.0 * phi,  4.0 * phi,  2.0 * phi};
+  double s[8];
+  cr::sines(angles, s, 8);
+  const double bracket = k.i / 16.0 * s[0] - k.h / 14.0 * s[1] + k.g / 12.0 * s[2] -
+                         k.f / 10.0 * s[3] + k.e / 8.0 * s[4] - k.d / 6.0 * s[5] +
+                         k.c / 4.0 * s[6] - k.b / 2.0 * s[7] + k.a * phi;
   return aOneMinusE2 * bracket;
 }
 
@@ -99,10 +107,9 @@ void ZoneProjection::setUp(int zone, int kind) {
 
   // The footpoint iteration always starts at phi0: its first step's trigonometry is fixed.
   const double phi0 = origin_.north;
-  sinPhi0_ = std::sin(phi0);
-  cosPhi0_ = std::cos(phi0);
+  cr::sinCos(phi0, sinPhi0_, cosPhi0_);
   const double w0 = 1.0 - e2_ * sinPhi0_ * sinPhi0_;
-  w0Pow15_ = std::pow(w0, 1.5);
+  w0Pow15_ = cr::powThreeHalves(w0);
   w0Sqrt_ = std::sqrt(w0);
 }
 
@@ -124,12 +131,12 @@ int ZoneProjection::planeToGeodetic(const CoordPoint& in, CoordPoint& out,
     int steps = 1;
     bool converged = std::fabs(step) < kFootpointTolerance;
     while (!converged && steps < kFootpointMaxSteps) {
-      const double sinPhi = std::sin(phi);
-      const double cosPhi = std::cos(phi);
+      double sinPhi = 0.0, cosPhi = 0.0;
+      cr::sinCos(phi, sinPhi, cosPhi);
       const double dn = meridianArc(phi, aOneMinusE2_, arc_) - m;
       const double w = 1.0 - e2_ * sinPhi * sinPhi;
       const double next =
-          2.0 * dn * std::pow(w, 1.5) /
+          2.0 * dn * cr::powThreeHalves(w) /
           (3.0 * e2_ * dn * sinPhi * cosPhi * std::sqrt(w) - 2.0 * aOneMinusE2_);
       phi = phi + next;
       ++steps;
@@ -138,8 +145,8 @@ int ZoneProjection::planeToGeodetic(const CoordPoint& in, CoordPoint& out,
   }
   const double phi1 = phi;
 
-  const double t = std::tan(phi1);
-  const double cosPhi1 = std::cos(phi1);
+  double t = 0.0, cosPhi1 = 0.0;
+  cr::tanCos(phi1, t, cosPhi1);
   const double eta2 = ePrime2_ * cosPhi1 * cosPhi1;
   const double n = c_ / std::sqrt(1.0 + eta2);
 
@@ -195,8 +202,8 @@ int ZoneProjection::geodeticToPlane(const CoordPoint& in, CoordPoint& out) const
   const double phi = in.north / 180.0 * kPi;
   const double dl = lambda - origin_.east;
 
-  const double t = std::tan(phi);
-  const double cosPhi = std::cos(phi);
+  double t = 0.0, cosPhi = 0.0;
+  cr::tanCos(phi, t, cosPhi);
   const double cos2 = cosPhi * cosPhi;
   const double eta2 = ePrime2_ * cos2;
   const double n = c_ / std::sqrt(1.0 + eta2);
@@ -205,8 +212,10 @@ int ZoneProjection::geodeticToPlane(const CoordPoint& in, CoordPoint& out) const
   const double t4 = t2 * t2;
   const double t6 = t4 * t2;
   const double eta4 = eta2 * eta2;
-  const double cos4 = std::pow(cos2, 2.0);
-  const double cos6 = std::pow(cos2, 3.0);
+  // cos^4 and cos^6 as the powers 2 and 3 of cos^2, correctly rounded: the square is the one
+  // rounded product, the cube needs its own rounding.
+  const double cos4 = cos2 * cos2;
+  const double cos6 = cr::cube(cos2);
   const double dl2 = dl * dl;
   const double dl4 = dl2 * dl2;
   const double dl6 = dl4 * dl2;

@@ -1,5 +1,7 @@
 #include "run/file_board.h"
 
+#include "common/text_format.h"
+
 #include <algorithm>
 #include <numeric>
 #include <utility>
@@ -54,7 +56,8 @@ bool FileBoard::takeFile(int& index) {
   }
 }
 
-void FileBoard::finishFile(int index, FileResult result, FileLog log, std::wstring finishedCopy) {
+void FileBoard::finishFile(int index, FileResult result, FileLog log, FileOutcome outcome,
+                           std::wstring finishedCopy) {
   std::lock_guard<std::mutex> lock(mutex_);
   // A corrector stops with Cancelled only when the run is cancelled; should one stop so of its
   // own accord, the run is cancelled there all the same.
@@ -69,6 +72,7 @@ void FileBoard::finishFile(int index, FileResult result, FileLog log, std::wstri
   state.stage = Stage::Finished;
   state.result = result;
   state.log = std::move(log);
+  state.outcome = std::move(outcome);
   state.copy = std::move(finishedCopy);
   while (lowestUnfinished_ < fileCount() &&
          states_[static_cast<size_t>(lowestUnfinished_)].stage >= Stage::Finished) {
@@ -78,6 +82,7 @@ void FileBoard::finishFile(int index, FileResult result, FileLog log, std::wstri
     if (!state.copy.empty()) toDiscard_.push_back(std::move(state.copy));
     state.copy.clear();
     state.log.clear();
+    state.outcome = FileOutcome();
   } else {
     ++pending_;
     if (!state.copy.empty()) toFlush_.insert(index);
@@ -167,15 +172,17 @@ void FileBoard::commitJobDone(const CommitJob& job, bool succeeded) {
 
 // ---- The run's thread -------------------------------------------------------------------------
 
-bool FileBoard::takeOutcome(Outcome& outcome) {
+bool FileBoard::takeFinalFile(FinalFile& file) {
   std::lock_guard<std::mutex> lock(mutex_);
   if (nextToTake_ >= limit()) return false;
   State& state = states_[static_cast<size_t>(nextToTake_)];
   if (state.stage != Stage::Final) return false;
-  outcome.index = nextToTake_;
-  outcome.result = state.result;
-  outcome.log = std::move(state.log);
+  file.index = nextToTake_;
+  file.result = state.result;
+  file.log = std::move(state.log);
+  file.outcome = std::move(state.outcome);
   state.log.clear();
+  state.outcome = FileOutcome();
   state.stage = Stage::Taken;
   ++nextToTake_;
   --pending_;
@@ -246,11 +253,14 @@ void FileBoard::dropLocked(int index) {
     state.copy.clear();
   }
   state.log.clear();
+  state.outcome = FileOutcome();
 }
 
 void FileBoard::writeFailedLocked(State& state, int index) {
   state.result = FileResult::Failed;
-  state.log.logLine(L"%s 書き込み失敗", files_[static_cast<size_t>(index)].task.outputPath);
+  state.outcome.reason =
+      formatText(L"%s 書き込み失敗", files_[static_cast<size_t>(index)].task.outputPath);
+  state.log.logLine(L"%s", state.outcome.reason);
   if (!state.copy.empty()) toDiscard_.push_back(std::move(state.copy));
   state.copy.clear();
 }

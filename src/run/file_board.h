@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "common/file_log.h"
+#include "run/file_outcome.h"
 #include "run/run_host.h"
 
 class FileBoard {
@@ -41,10 +42,11 @@ class FileBoard {
   };
 
   // A file whose outcome is final (its copy, if any, is in place), as the run's thread takes it.
-  struct Outcome {
+  struct FinalFile {
     int index = -1;
     FileResult result = FileResult::Failed;
     FileLog log;
+    FileOutcome outcome;  // as the corrector filled it (and the committer, when it failed)
   };
 
   // What the committer is to do next.
@@ -74,9 +76,10 @@ class FileBoard {
   // waiting to be taken fill the limit (unless the file that holds them up is still waiting: that
   // one may start). False when no file is left to start or the run is cancelled.
   bool takeFile(int& index);
-  // A worker's outcome of file `index`: the file's log lines, and for a corrected file its
-  // finished copy (empty when the corrector wrote none).
-  void finishFile(int index, FileResult result, FileLog log, std::wstring finishedCopy);
+  // A worker's outcome of file `index`: the file's log lines, what the corrector noted of it, and
+  // for a corrected file its finished copy (empty when the corrector wrote none).
+  void finishFile(int index, FileResult result, FileLog log, FileOutcome outcome,
+                  std::wstring finishedCopy);
   // Counts bytes read by a worker into the run's whole.
   void addBytesDone(std::int64_t bytes) { bytesDone_.fetch_add(bytes, std::memory_order_relaxed); }
   // True once the run is cancelled. While the run is held, waits until it is released first.
@@ -88,13 +91,14 @@ class FileBoard {
   CommitJob nextCommitJob();
   // A job is done: the copy is on the disk (Flush), under its output name (Place), deleted
   // (Discard); `succeeded` false when the system refused. A copy that cannot be flushed or
-  // placed makes its file Failed with "<output path> 書き込み失敗" at the end of its lines.
+  // placed makes its file Failed with "<output path> 書き込み失敗" at the end of its lines,
+  // which is then also its outcome's reason.
   void commitJobDone(const CommitJob& job, bool succeeded);
 
   // ---- The run's thread ---------------------------------------------------------------------
 
   // Moves out the next file in list order whose outcome is final, when there is one.
-  bool takeOutcome(Outcome& outcome);
+  bool takeFinalFile(FinalFile& file);
   // Returns after `timeout`, or sooner once the last outcome is final, the run has finished or
   // it is cancelled. (The run's thread looks at the board every tick anyway: waking it for every
   // file would cost more than it gives.)
@@ -126,6 +130,7 @@ class FileBoard {
     Flush flush = Flush::NotYet;
     FileResult result = FileResult::Failed;
     FileLog log;
+    FileOutcome outcome;
     std::wstring copy;
   };
 

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "common/text_format.h"
@@ -96,6 +97,35 @@ class HeldWorkers {
 
 }  // namespace
 
+long long RunSummary::points() const {
+  long long total = 0;
+  for (const FileOutcome& file : files) total += file.points;
+  return total;
+}
+
+long long RunSummary::pointsCorrected() const {
+  long long total = 0;
+  for (const FileOutcome& file : files) total += file.pointsCorrected;
+  return total;
+}
+
+long long RunSummary::pointsNotCorrected() const {
+  long long total = 0;
+  for (const FileOutcome& file : files) total += file.pointsNotCorrected;
+  return total;
+}
+
+long long RunSummary::cornersNotCorrected() const {
+  long long total = 0;
+  for (const FileOutcome& file : files) total += file.cornersNotCorrected;
+  return total;
+}
+
+bool RunSummary::everythingCorrected() const {
+  return !cancelled && corrected == static_cast<int>(files.size()) && pointsNotCorrected() == 0 &&
+         cornersNotCorrected() == 0;
+}
+
 RunDriver::RunDriver(JobSettings& settings, RunState& state, MessageLog& log, RunModel& model,
                      FileCorrectorFactory& correctors, RunHost& host)
     : settings_(settings),
@@ -187,9 +217,11 @@ void RunDriver::runJob() {
   }
   if (zone <= 0 && settings_.useFallbackZone == 1) zone = settings_.fallbackZoneIndex + 1;
   const int fallbackZone = zone;
+  summary_.fallbackZone = fallbackZone;
 
-  // A folder that cannot be created shows up as each file's failure to open its output.
-  createFolderPath(settings_.outputFolder);
+  // A folder that cannot be created shows up as each file's failure to open its output. A dry
+  // run creates nothing.
+  if (!dryRun_) createFolderPath(settings_.outputFolder);
 
   state_.running = 1;
   state_.cancelRequested = 0;
@@ -206,12 +238,15 @@ void RunDriver::runJob() {
 void RunDriver::correctFiles(const std::vector<std::wstring>& dmFiles, int fallbackZone,
                              Progress& progress) {
   std::vector<FileBoard::File> files;
-  for (const std::wstring& inputPath : dmFiles) {
+  summary_.files.resize(dmFiles.size());
+  for (size_t i = 0; i < dmFiles.size(); ++i) {
     // Every output file lands directly in the output folder under the input file's name; each
     // file starts from the run's fallback zone, which its sheet number may replace.
     FileBoard::File file;
-    file.task = FileTask{inputPath, settings_.outputFolder + fileNameOf(inputPath), fallbackZone};
-    file.size = fileSizeOf(inputPath);
+    file.task = FileTask{dmFiles[i], settings_.outputFolder + fileNameOf(dmFiles[i]), fallbackZone};
+    file.size = fileSizeOf(dmFiles[i]);
+    summary_.files[i].inputPath = file.task.inputPath;
+    summary_.files[i].outputPath = file.task.outputPath;
     files.push_back(file);
   }
   const int workers = workerCount_ > 0 ? workerCount_ : WorkerPool::defaultCount();
@@ -232,6 +267,10 @@ void RunDriver::correctFiles(const std::vector<std::wstring>& dmFiles, int fallb
     const FileTask& task = board.file(cut).task;
     log_.logLine(L"%s から %s", task.inputPath, task.outputPath);
     summary_.cancelled = true;
+    FileOutcome& outcome = summary_.files[static_cast<size_t>(cut)];
+    outcome.started = true;
+    outcome.result = FileResult::Cancelled;
+    outcome.reason = L"中断しました";
   }
   if (cancelConfirmed_) log_.logLine(L"----キャンセル----");
   if (summary_.cancelled) log_.logLine(L"中断しました");
@@ -244,14 +283,17 @@ void RunDriver::followRun(FileBoard& board, Progress& progress) {
   const int fileCount = board.fileCount();
   int shown = -1;
   for (;;) {
-    FileBoard::Outcome outcome;
-    while (board.takeOutcome(outcome)) {
-      const FileTask& task = board.file(outcome.index).task;
+    FileBoard::FinalFile final;
+    while (board.takeFinalFile(final)) {
+      const FileTask& task = board.file(final.index).task;
       log_.logLine(L"%s から %s", task.inputPath, task.outputPath);
-      appendFileLog(log_, outcome.log, state_.pointErrorCount);
-      if (outcome.result == FileResult::Corrected) ++summary_.corrected;
-      if (outcome.result == FileResult::Refused) ++summary_.refused;
-      if (outcome.result == FileResult::Failed) ++summary_.failed;
+      appendFileLog(log_, final.log, state_.pointErrorCount);
+      FileOutcome& outcome = summary_.files[static_cast<size_t>(final.index)];
+      outcome = std::move(final.outcome);
+      outcome.result = final.result;
+      if (final.result == FileResult::Corrected) ++summary_.corrected;
+      if (final.result == FileResult::Refused) ++summary_.refused;
+      if (final.result == FileResult::Failed) ++summary_.failed;
     }
     if (board.finished()) return;
 

@@ -5,19 +5,33 @@
 #include <vector>
 
 #include "common/message_log.h"
+#include "run/file_outcome.h"
 #include "run/job_settings.h"
 #include "run/ordered_committer.h"
 #include "run/run_host.h"
 
 class FileBoard;
 
-// Counts of one run, for the batch front end's summary line (the run itself logs no summary).
+// What one run did, for the batch front end's summary line and report (the run itself logs no
+// summary).
 struct RunSummary {
   bool started = false;    // the file loop was reached (every check passed)
   bool cancelled = false;  // the loop ended on a cancelled file
+  int fallbackZone = 0;    // the run's fallback zone (index file or zone list); 0 when none
   int corrected = 0;
   int refused = 0;
   int failed = 0;
+  // One outcome per DM file of the scan, in run order; the files after a cancelled one are
+  // there too, not started.
+  std::vector<FileOutcome> files;
+
+  // Totals over the files.
+  long long points() const;
+  long long pointsCorrected() const;
+  long long pointsNotCorrected() const;
+  long long cornersNotCorrected() const;
+  // True when every DM file was corrected with every point and sheet corner.
+  bool everythingCorrected() const;
 };
 
 class RunDriver {
@@ -48,6 +62,9 @@ class RunDriver {
   // The run itself (checks, scan, index zone, the file loop).
   void runJob();
 
+  // A dry run: the output folder is not created (the corrector is told separately not to write).
+  void setDryRun(bool dryRun) { dryRun_ = dryRun; }
+
   const RunSummary& summary() const { return summary_; }
 
  private:
@@ -69,4 +86,5 @@ class RunDriver {
   CopyOperations* copyOperations_ = &platformCopyOperations_;
   FileBoard* board_ = nullptr;  // the board of the file loop while it runs
   bool cancelConfirmed_ = false;
+  bool dryRun_ = false;
 };

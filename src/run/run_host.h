@@ -10,6 +10,8 @@
 #include "run/job_settings.h"
 #include "run/progress.h"
 
+struct FileOutcome;
+
 // What the run needs of its front end.
 class RunHost {
  public:
@@ -61,12 +63,15 @@ class FileCorrector {
  public:
   virtual ~FileCorrector() = default;
   // Corrects one file. Everything it has to say goes to `log`; it reports its position in the
-  // input through `progress` and stops when that answers non-zero. A Corrected file leaves its
-  // complete copy under a temporary name in the output folder, named in `finishedCopy`, for the
-  // run to put on the disk and under the output name in file order; every other result leaves
-  // no file behind. (A corrector that writes nothing leaves `finishedCopy` empty.)
+  // input through `progress` and stops when that answers non-zero. `outcome` arrives with the
+  // paths and the started flag set; the corrector fills in the reason, zone, unit, counts,
+  // corners and shifts (file_outcome.h), and the run records the result in it. A Corrected file
+  // leaves its complete copy under a temporary name in the output folder, named in
+  // `finishedCopy`, for the run to put on the disk and under the output name in file order;
+  // every other result leaves no file behind. (A corrector that writes nothing, in a dry run
+  // say, leaves `finishedCopy` empty.)
   virtual FileResult correctDmFile(const FileTask& task, FileLog& log, Progress& progress,
-                                   std::wstring& finishedCopy) = 0;
+                                   FileOutcome& outcome, std::wstring& finishedCopy) = 0;
 };
 
 // Makes the correctors of a run's workers, on the run's thread, before the workers start.

@@ -62,9 +62,14 @@ void WorkerPool::work(FileBoard& board, FileCorrector& corrector) {
     const FileBoard::File& file = board.file(index);
     WorkerProgress progress(board, file.size);
     FileLog log;
+    FileOutcome outcome;
+    outcome.inputPath = file.task.inputPath;
+    outcome.outputPath = file.task.outputPath;
+    outcome.started = true;
     std::wstring finishedCopy;
-    const FileResult result = corrector.correctDmFile(file.task, log, progress, finishedCopy);
+    const FileResult result =
+        corrector.correctDmFile(file.task, log, progress, outcome, finishedCopy);
     progress.finish();
-    board.finishFile(index, result, std::move(log), std::move(finishedCopy));
+    board.finishFile(index, result, std::move(log), std::move(outcome), std::move(finishedCopy));
   }
 }

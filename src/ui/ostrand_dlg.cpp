@@ -2,6 +2,7 @@
 
 #include <commctrl.h>
 #include <commdlg.h>
+#include <shellapi.h>
 
 #include <vector>
 
@@ -211,7 +212,17 @@ BOOL COstrandDlg::OnPaintIconic() {
 
 void COstrandDlg::OnHelp() {
   if (job_->state.running != 0) return;  // the help key is not a command of a running dialog
-  shellOpen(nullptr, manualPath(), SW_SHOW);
+  const std::wstring path = manualPath();
+  const INT_PTR result = shellOpen(nullptr, path, SW_SHOW);
+  if (shellOpened(result)) return;
+  // A machine without a PDF viewer opens nothing and says nothing: name the file instead.
+  if (result == SE_ERR_FNF || result == SE_ERR_PNF) {
+    showMessage(formatText(L"マニュアルが見つかりませんでした。\r\n%s", path));
+  } else {
+    showMessage(formatText(L"マニュアルを開けませんでした。\r\nPDFを表示できるプログラムで、"
+                           L"次のファイルを開いてください。\r\n%s",
+                           path));
+  }
 }
 
 void COstrandDlg::endDialog(int result) {
@@ -292,7 +303,14 @@ std::unique_ptr<Progress> COstrandDlg::createProgress() {
   return std::make_unique<JProgress>(window_, job_->state, IDC_PROGRESS);
 }
 
-void COstrandDlg::openRunLog(const std::wstring& path) { shellOpen(window_, path, SW_SHOWNORMAL); }
+void COstrandDlg::openRunLog(const std::wstring& path) {
+  // Without a program for text files the shell opens nothing: name the file so that the user can
+  // open it by hand.
+  if (shellOpened(shellOpen(window_, path, SW_SHOWNORMAL))) return;
+  showMessage(formatText(L"ログファイルを開けませんでした。\r\nテキストエディターなどで、"
+                         L"次のファイルを開いてください。\r\n%s",
+                         path));
+}
 
 void COstrandDlg::chooseFolder(int boxId, const wchar_t* caption, bool allowNewFolders) {
   std::wstring path;

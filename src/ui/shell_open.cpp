@@ -4,16 +4,17 @@
 
 namespace {
 
-void openWithShell(HWND owner, const std::wstring& path, int showCommand) {
-  ShellExecuteW(owner, L"open", path.c_str(), nullptr, nullptr, showCommand);
+INT_PTR openWithShell(HWND owner, const std::wstring& path, int showCommand) {
+  return reinterpret_cast<INT_PTR>(
+      ShellExecuteW(owner, L"open", path.c_str(), nullptr, nullptr, showCommand));
 }
 
 ShellOpener currentOpener = &openWithShell;
 
 }  // namespace
 
-void shellOpen(HWND owner, const std::wstring& path, int showCommand) {
-  currentOpener(owner, path, showCommand);
+INT_PTR shellOpen(HWND owner, const std::wstring& path, int showCommand) {
+  return currentOpener(owner, path, showCommand);
 }
 
 ShellOpener setShellOpener(ShellOpener opener) {

@@ -6,12 +6,16 @@
 
 #include <string>
 
-// Signature of the function that does the opening.
-using ShellOpener = void (*)(HWND owner, const std::wstring& path, int showCommand);
+// Signature of the function that does the opening; it returns the shell's result.
+using ShellOpener = INT_PTR (*)(HWND owner, const std::wstring& path, int showCommand);
 
 // ShellExecuteW(owner, "open", path, no parameters, no working folder, showCommand) through the
-// current opener. The shell's result is not looked at.
-void shellOpen(HWND owner, const std::wstring& path, int showCommand);
+// current opener. Returns its result: greater than 32 when the document was opened; otherwise an
+// error such as SE_ERR_NOASSOC (no program for the file's kind) or SE_ERR_FNF (no such file).
+INT_PTR shellOpen(HWND owner, const std::wstring& path, int showCommand);
+
+// True when a result of shellOpen means that the document was opened.
+inline bool shellOpened(INT_PTR result) { return result > 32; }
 
 // Replaces the opener (nullptr restores ShellExecuteW); returns the one it replaced. For tests.
 ShellOpener setShellOpener(ShellOpener opener);

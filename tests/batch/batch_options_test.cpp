@@ -1,7 +1,10 @@
 #include "batch/batch_options.h"
 
+#include "batch/console_progress.h"
+
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,22 +23,30 @@ TEST(batch_options, parse_results_and_errors) {
       {{L"--year", L"-5", L"--month", L"+13", L"--zone", L"0"}, ParseResult::Ok, L""},
       {{L"--help"}, ParseResult::Help, L""},
       {{L"-h", L"--in", L"x"}, ParseResult::Help, L""},
-      {{L"--year", L"13年"}, ParseResult::UsageError, L"--year needs an integer"},
-      {{L"--month", L""}, ParseResult::UsageError, L"--month needs an integer"},
-      {{L"--zone", L"9.0"}, ParseResult::UsageError, L"--zone needs an integer"},
-      {{L"--year", L"-"}, ParseResult::UsageError, L"--year needs an integer"},
-      {{L"--year", L"99999999999"}, ParseResult::UsageError, L"--year needs an integer"},
-      {{L"--year=x"}, ParseResult::UsageError, L"--year needs an integer"},
-      {{L"--in"}, ParseResult::UsageError, L"--in needs a value"},
-      {{L"--bogus"}, ParseResult::UsageError, L"unknown option --bogus"},
-      {{L"-q"}, ParseResult::UsageError, L"unknown option -q"},
-      {{L"folder"}, ParseResult::UsageError, L"unexpected argument folder"},
-      {{L"--quiet=1"}, ParseResult::UsageError, L"unknown option --quiet=1"},
+      {{L"--year", L"13年"}, ParseResult::UsageError, L"--year には整数を指定してください"},
+      {{L"--month", L""}, ParseResult::UsageError, L"--month には整数を指定してください"},
+      {{L"--zone", L"9.0"}, ParseResult::UsageError, L"--zone には整数を指定してください"},
+      {{L"--year", L"-"}, ParseResult::UsageError, L"--year には整数を指定してください"},
+      {{L"--year", L"99999999999"}, ParseResult::UsageError, L"--year には整数を指定してください"},
+      {{L"--year=x"}, ParseResult::UsageError, L"--year には整数を指定してください"},
+      {{L"--in"}, ParseResult::UsageError, L"--in の後に値を指定してください"},
+      {{L"--bogus"}, ParseResult::UsageError, L"--bogus というオプションはありません"},
+      {{L"-q"}, ParseResult::UsageError, L"-q というオプションはありません"},
+      {{L"folder"}, ParseResult::UsageError, L"オプションでない引数があります: folder"},
+      {{L"--quiet=1"}, ParseResult::UsageError, L"--quiet=1 というオプションはありません"},
+      {{L"--report", L"r.json", L"--dry-run"}, ParseResult::Ok, L""},
+      {{L"--report=R.HTML"}, ParseResult::Ok, L""},
+      {{L"--report", L"r.htm"}, ParseResult::Ok, L""},
+      {{L"--report", L"r.txt"}, ParseResult::UsageError, L".json か .html で終えてください: r.txt"},
+      {{L"--report", L"a.json/r"}, ParseResult::UsageError, L".json か .html で"},
+      {{L"--report", L"json"}, ParseResult::UsageError, L".json か .html で"},
+      {{L"--report"}, ParseResult::UsageError, L"--report の後に値を指定してください"},
+      {{L"--dry-run=1"}, ParseResult::UsageError, L"--dry-run=1 というオプションはありません"},
       {{L"--jobs", L"1"}, ParseResult::Ok, L""},
       {{L"--jobs=64"}, ParseResult::Ok, L""},
-      {{L"--jobs", L"0"}, ParseResult::UsageError, L"--jobs needs a count of 1 or more"},
-      {{L"--jobs", L"-2"}, ParseResult::UsageError, L"--jobs needs a count of 1 or more"},
-      {{L"--jobs", L"all"}, ParseResult::UsageError, L"--jobs needs an integer"},
+      {{L"--jobs", L"0"}, ParseResult::UsageError, L"--jobs には 1 以上の数を指定してください: 0"},
+      {{L"--jobs", L"-2"}, ParseResult::UsageError, L"--jobs には 1 以上の数を指定してください"},
+      {{L"--jobs", L"all"}, ParseResult::UsageError, L"--jobs には整数を指定してください"},
   };
   for (const ParseCase& c : cases) {
     BatchOptions options;
@@ -110,6 +121,43 @@ TEST(batch_options, defaults_without_a_settings_file) {
   EXPECT_EQ(settings.useFallbackZone, 0);
   EXPECT_TRUE(settings.inputFolder.empty());
   EXPECT_TRUE(settings.parameterPath.empty());
+}
+
+TEST(batch_options, report_and_dry_run_are_taken) {
+  BatchOptions options;
+  std::wstring error;
+  ASSERT_EQ(parseBatchArguments({L"--report", L"報告.html", L"--dry-run"}, options, error),
+            ParseResult::Ok);
+  EXPECT_EQ(options.reportFile, std::optional<std::wstring>(L"報告.html"));
+  EXPECT_TRUE(options.dryRun);
+}
+
+// An 80-column console wraps a line of 80 columns or more: the help and the summary line stay
+// within 79, wide characters counted as 2.
+TEST(batch_options, help_and_summary_lines_fit_79_columns) {
+  const std::wstring usage = batchUsage();
+  ASSERT_EQ(usage.back(), L'\n');
+  std::size_t start = 0;
+  int lines = 0;
+  while (start < usage.size()) {
+    const std::size_t end = usage.find(L'\n', start);
+    const std::wstring line = usage.substr(start, end - start);
+    EXPECT_LE(displayColumns(line), 79) << testing::PrintToString(line);
+    start = end + 1;
+    ++lines;
+  }
+  EXPECT_GT(lines, 20);
+  for (const wchar_t* part : {L"--report FILE", L"--dry-run", L"終了ステータス", L"  4  "}) {
+    EXPECT_NE(usage.find(part), std::wstring::npos) << testing::PrintToString(part);
+  }
+
+  // A large job: 9999 files corrected, 99 refused, 9 failed, 99999999 points, 99 corners.
+  const std::wstring large = batchSummaryLine(9999, 99, 9, 99999999, 99, true);
+  EXPECT_LE(displayColumns(large), 79) << testing::PrintToString(large);
+  EXPECT_EQ(batchSummaryLine(4, 4, 0, 2, 0, false),
+            L"集計: 補正 4、補正不可 4、失敗 0、未補正の座標点 2・図郭点 0");
+  EXPECT_EQ(batchSummaryLine(0, 0, 0, 0, 1, true),
+            L"集計: 補正 0、補正不可 0、失敗 0、未補正の座標点 0・図郭点 1、中断");
 }
 
 }  // namespace

@@ -17,6 +17,7 @@ import argparse
 import hashlib
 import json
 import os
+import re
 import shutil
 import signal
 import subprocess
@@ -24,6 +25,7 @@ import sys
 import tempfile
 import time
 import traceback
+import xml.etree.ElementTree as ElementTree
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, os.path.join(HERE, "..", "..", "examples"))
@@ -33,7 +35,16 @@ YEAR, MONTH = 6, 5
 INDEX_BAD = "インデックスファイル {}  不良\u3000系情報不定"
 PARAMETERS_FAILED = "指定のパラメーターを読み込めませんでした"
 WRITE_FAILED = "{} 書き込み失敗"
+USAGE = "使い方: ostrand-batch"
 SKIPPED = 77
+REFUSALS = [dm_sample.REFUSAL_DATUM, dm_sample.REFUSAL_FIVE, dm_sample.REFUSAL_SAME,
+            dm_sample.REFUSAL_ZONE]
+
+
+def summary_line(corrected, refused, failed, points, corners, cancelled=False):
+    """The summary line on stderr."""
+    return (f"集計: 補正 {corrected}、補正不可 {refused}、失敗 {failed}、"
+            f"未補正の座標点 {points}・図郭点 {corners}" + ("、中断" if cancelled else ""))
 
 
 class Program:
@@ -136,6 +147,184 @@ def log_lines(check, program, stdout):
     return lines
 
 
+# ---- DM files read back -------------------------------------------------------------------------
+
+def field_int(record, column, width):
+    """A fixed-width integer field read as the corrector reads it."""
+    value, negative = 0, False
+    for byte in record[column:column + width]:
+        if 0x30 <= byte <= 0x39:
+            value = value * 10 + byte - 0x30
+        elif byte == 0x2D:
+            if value != 0:
+                break
+            negative = True
+        elif value > 0:
+            break
+    return -value if negative else value
+
+
+def dm_records(path):
+    with open(path, "rb") as f:
+        records = f.read().split(b"\r\n")
+    return records[:-1] if records and records[-1] == b"" else records
+
+
+class DmLayout:
+    """Where the parts of a DM file stand: the latest organisation record, the body, the unit,
+    corner 0 (X, Y) in metres as a reader of the file takes it, and the points the corrector
+    visits (record index, column of X), in file order."""
+
+    def __init__(self, records):
+        self.records = records
+        index = 3
+        for _ in range(field_int(records[0], 65, 2) + 1):
+            self.organisation = records[index + 1]
+            index += 2 + field_int(records[index], 9, 1)
+        self.body = index
+        frame = records[1]
+        unit = field_int(frame, 44, 3)
+        self.unit = 1000 if unit == 999 else unit
+        self.corner0 = tuple(self.with_fraction(field_int(frame, 7 * k, 7),
+                                                field_int(self.organisation, 40 + 4 * k, 4))
+                             for k in (0, 1))
+        self.points = []
+        i = self.body
+        while i < len(records):
+            record = records[i]
+            if record[:1] != b"E":
+                i += 1
+                continue
+            kind, count = field_int(record, 20, 1), field_int(record, 27, 4)
+            record_count = field_int(record, 31, 4)
+            if field_int(record, 35, 7) > 0 or field_int(record, 42, 7) > 0:
+                self.points.append((i, 35))
+            per_record, width = {2: (6, 14), 3: (4, 21)}.get(kind, (0, 0))
+            done = 0
+            for r in range(1, record_count + 1):
+                for k in range(per_record):
+                    if done < count:
+                        self.points.append((i + r, width * k))
+                        done += 1
+            i += 1 + record_count
+
+    def with_fraction(self, whole, fraction):
+        metres = abs(fraction) * self.unit / 1000
+        return whole + metres if whole >= 0 else whole - metres
+
+    def position(self, point):
+        """The absolute (X, Y) of a visited point, metres."""
+        record, column = point
+        x = field_int(self.records[record], column, 7)
+        y = field_int(self.records[record], column + 7, 7)
+        return x * self.unit / 1000 + self.corner0[0], y * self.unit / 1000 + self.corner0[1]
+
+
+def log_blocks(lines, program, sample, output):
+    """The log's lines of each file, by file name: the lines after its "から" line."""
+    blocks, current = {}, None
+    prefix = program.log_path(sample.input)
+    for line in lines:
+        if line.startswith(prefix) and " から " in line:
+            current = line[len(prefix):line.index(" から ")]
+            blocks[current] = []
+        elif line == "中断しました" or line == "----キャンセル----":
+            if current is not None:
+                blocks[current].append(line)
+        elif current is not None:
+            blocks[current].append(line)
+    return blocks
+
+
+POINT_ERROR = re.compile(r"^座標\( *(-?[0-9.]+), *(-?[0-9.]+)\) \(\d+ 系\)補正パラメータが見つかりませんでした$")
+CORNER_ERROR = re.compile(r"^図郭座標\(")
+CAP_LINE = "同一のエラーが100件を超えました、以降のエラーはリストされません"
+
+JSON_TOP_KEYS = ["parameterFile", "parameterId", "headerText", "inputFolder", "outputFolder",
+                 "fallbackZone", "cancelled", "summary", "files"]
+JSON_SUMMARY_KEYS = ["corrected", "refused", "failed", "points", "pointsCorrected",
+                     "pointsNotCorrected"]
+JSON_FILE_KEYS = ["input", "output", "status", "reason", "zone", "unit", "points",
+                  "pointsCorrected", "pointsNotCorrected", "corner0", "shift"]
+
+
+def check_report_against_run(check, program, sample, data, lines, output):
+    """The JSON report of a finished run against its log lines and its input and output files:
+    the keys, the files in run order, statuses and reasons from the log, points read back from
+    the outputs, corner 0 from the frames, the shifts recomputed from both files."""
+    check.equal(list(data), JSON_TOP_KEYS, "top-level keys")
+    check.equal(list(data["summary"]), JSON_SUMMARY_KEYS, "summary keys")
+    check.equal(data["parameterFile"], program.arg_path(sample.parameters), "parameterFile")
+    check.equal(data["parameterId"], dm_sample.PARAMETER_ID, "parameterId")
+    check(data["headerText"].startswith("Ostrand sample correction grid"), "headerText")
+    check.equal(data["headerText"].count("\r\n"), 13, "header lines")
+    check.equal(data["inputFolder"], program.log_path(sample.input), "inputFolder")
+    check.equal(data["outputFolder"], program.log_path(output), "outputFolder")
+    blocks = log_blocks(lines, program, sample, output)
+    names = [os.path.basename(entry["input"].replace("\\", "/")) for entry in data["files"]]
+    check.equal(names, list(blocks), "files in run order")
+
+    totals = dict.fromkeys(["corrected", "refused", "failed", "points", "pointsCorrected",
+                            "pointsNotCorrected"], 0)
+    for entry, name in zip(data["files"], names):
+        what = name
+        check.equal(list(entry), JSON_FILE_KEYS, f"{what}: keys")
+        check.equal(entry["input"], program.log_path(sample.input) + name, f"{what}: input")
+        check.equal(entry["output"], program.log_path(output) + name, f"{what}: output")
+        block = blocks[name]
+        point_errors = [m.groups() for m in map(POINT_ERROR.match, block) if m]
+        others = [line for line in block if not POINT_ERROR.match(line)
+                  and not CORNER_ERROR.match(line) and line != CAP_LINE]
+        status = "refused" if any(line in REFUSALS for line in others) else \
+            "failed" if any(line.endswith("失敗") for line in others) else "corrected"
+        check.equal(entry["status"], status, f"{what}: status")
+        check.equal(entry["reason"], others[-1] if others else None, f"{what}: reason")
+        totals[status] += 1
+        for key in ("points", "pointsCorrected", "pointsNotCorrected"):
+            totals[key] += entry[key]
+        if status != "corrected":
+            check(not os.path.exists(os.path.join(output, name)), f"{what}: an output exists")
+            check.equal((entry["points"], entry["shift"]), (0, None), f"{what}: points")
+            continue
+
+        before = DmLayout(dm_records(os.path.join(sample.input, name)))
+        after = DmLayout(dm_records(os.path.join(output, name)))
+        check.equal(len(after.points), len(before.points), f"{what}: points of input and output")
+        check.equal(entry["points"], len(after.points), f"{what}: points")
+        check.equal(entry["unit"], after.unit, f"{what}: unit")
+        check.equal(entry["zone"], 9, f"{what}: zone")
+        check.equal(entry["pointsNotCorrected"], len(point_errors),
+                    f"{what}: points not corrected against the log")
+        check.equal(entry["pointsCorrected"], entry["points"] - entry["pointsNotCorrected"],
+                    f"{what}: points corrected")
+        for key, corner in (("before", before.corner0), ("after", after.corner0)):
+            got = entry["corner0"][key]
+            check(all(abs(a - b) < 0.0005 + 1e-9 for a, b in zip(got, corner)),
+                  f"{what}: corner 0 {key}: report {got}, file {corner}")
+
+        # The shift of every corrected point: written minus read, as the files give them.
+        failed = {(float(x), float(y)) for x, y in point_errors}
+        dx = dy = largest = 0.0
+        corrected = 0
+        for p_in, p_out in zip(before.points, after.points):
+            x0, y0 = before.position(p_in)
+            if (float(f"{x0:.3f}"), float(f"{y0:.3f}")) in failed:
+                check.equal(after.position(p_out)[0] - after.corner0[0],
+                            x0 - before.corner0[0], f"{what}: a failed point was changed")
+                continue
+            x1, y1 = after.position(p_out)
+            dx, dy = dx + (x1 - x0), dy + (y1 - y0)
+            largest = max(largest, ((x1 - x0) ** 2 + (y1 - y0) ** 2) ** 0.5)
+            corrected += 1
+        check.equal(corrected, entry["pointsCorrected"], f"{what}: corrected points in the files")
+        shift = entry["shift"]
+        for key, value in (("meanX", dx / corrected), ("meanY", dy / corrected),
+                           ("maxMetres", largest)):
+            check(abs(shift[key] - value) <= 0.00005 + 1e-9,
+                  f"{what}: shift {key}: report {shift[key]}, files {value}")
+    check.equal(data["summary"], totals, "summary")
+
+
 # ---- Cases ---------------------------------------------------------------------------------------
 
 def case_sample_run(program, scratch, check):
@@ -152,7 +341,7 @@ def case_sample_run(program, scratch, check):
     with open(log_file, "rb") as f:
         check(f.read() == r.stdout, "--log FILE differs from stdout")
     stderr = program.decode(r.stderr)
-    check("4 corrected, 4 refused, 0 failed" in stderr, f"summary line: {stderr!r}")
+    check(summary_line(4, 4, 0, 2, 0) in stderr, f"summary line: {stderr!r}")
 
     # The history entry of the flags, in the file's own kanji encoding.
     for name, jis in (("a01_ld35.dm", False), ("a02_ld36.dm", True)):
@@ -311,11 +500,13 @@ def case_usage_errors(program, scratch, check):
         ["--settings", program.arg_path(os.path.join(scratch, "missing.ini"))],
         ["--settings", "missing.ini"],
         ["--settings", program.arg_path(scratch)],
+        ["--report", program.arg_path(os.path.join(scratch, "report.txt"))],
+        ["--report"],
     ]
     for extra in cases:
         r = program.run(sample.args(program) + extra, cwd=scratch)
         check.equal(r.returncode, 2, f"exit status of {extra}")
-        check("usage: ostrand-batch" in program.decode(r.stderr), f"no usage text for {extra}")
+        check(USAGE in program.decode(r.stderr), f"no usage text for {extra}")
         check.equal(r.stdout, b"", f"stdout of {extra}")
         check(not os.path.exists(sample.output), f"output folder created for {extra}")
     check.equal(folder_hash(sample.input), before, "input folder hash")
@@ -378,7 +569,8 @@ def case_interrupt(program, scratch, check):
     big = os.path.join(sample.input, "a00_big.dm")
     dm_sample.write_bench_dm_file(big, 2_000_000)
     before = folder_hash(sample.input)
-    p = program.run(sample.args(program), popen=True)
+    report = os.path.join(scratch, "report.json")
+    p = program.run(sample.args(program, "--report", program.arg_path(report)), popen=True)
     deadline = time.time() + 120
     while time.time() < deadline and p.poll() is None:
         if os.path.isdir(sample.output) and os.listdir(sample.output):
@@ -397,7 +589,159 @@ def case_interrupt(program, scratch, check):
                         "----キャンセル----", "中断しました"], "log lines")
     check.equal(os.listdir(sample.output), [], "output folder")
     check.equal(folder_hash(sample.input), before, "input folder hash")
-    check("cancelled" in program.decode(stderr), "summary line")
+    check(summary_line(0, 0, 0, 0, 0, cancelled=True) in program.decode(stderr), "summary line")
+
+    # The report: the cancelled file, then every other file not started.
+    with open(report, encoding="utf-8") as f:
+        data = json.load(f)
+    check.equal(data["cancelled"], True, "cancelled")
+    names = [os.path.basename(entry["input"]) for entry in data["files"]]
+    check.equal(names, utf16_order(["a00_big.dm", *sample.expected["files"]]), "files")
+    check.equal((data["files"][0]["status"], data["files"][0]["reason"]),
+                ("cancelled", "中断しました"), "the cancelled file")
+    for entry in data["files"][1:]:
+        check.equal((entry["status"], entry["reason"], entry["points"], entry["corner0"],
+                     entry["shift"]), ("notStarted", None, 0, None, None),
+                    f"{entry['input']} after the cancel")
+
+
+def case_report_json(program, scratch, check):
+    """--report FILE.json on the sample: counts, statuses and reasons as the log and the output
+    files give them; the summary line counts the same."""
+    sample = Sample(scratch)
+    report = os.path.join(scratch, "report.json")
+    r = program.run(sample.args(program, "--report", program.arg_path(report)))
+    check.equal(r.returncode, 4, "exit status")
+    with open(report, "rb") as f:
+        data = json.loads(f.read().decode("utf-8"))
+    check_report_against_run(check, program, sample, data, log_lines(check, program, r.stdout),
+                             sample.output)
+    check.equal(data["fallbackZone"], None, "fallbackZone")
+    check.equal(data["cancelled"], False, "cancelled")
+    s = data["summary"]
+    check(summary_line(s["corrected"], s["refused"], s["failed"], s["pointsNotCorrected"], 0)
+          in program.decode(r.stderr), f"summary line {program.decode(r.stderr)!r}")
+
+
+def case_report_html(program, scratch, check):
+    """--report FILE.html: an XML parser reads it, it names every file (also one whose name
+    holds characters that XML escapes), draws the zone's map, and takes nothing from
+    elsewhere."""
+    sample = Sample(scratch)
+    odd_name = "a05&'.dm"
+    shutil.copy(os.path.join(sample.input, "a01_ld35.dm"), os.path.join(sample.input, odd_name))
+    report = os.path.join(scratch, "report.html")
+    r = program.run(sample.args(program, "--report", program.arg_path(report)))
+    check.equal(r.returncode, 4, "exit status")
+    with open(report, "rb") as f:
+        page = f.read().decode("utf-8")
+    root = ElementTree.fromstring(page)
+    xhtml = "{http://www.w3.org/1999/xhtml}"
+    first_cells = [row.find(f"{xhtml}td").text for row in root.iter(f"{xhtml}tr")
+                   if row.find(f"{xhtml}td") is not None]
+    for name in [*sample.expected["files"], odd_name]:
+        check(name in first_cells, f"{name} is not named in the table")
+    maps = list(root.iter("{http://www.w3.org/2000/svg}svg"))
+    check.equal(len(maps), 1, "maps (one zone)")
+    sheets = list(root.iter("{http://www.w3.org/2000/svg}polygon"))
+    check.equal(len(sheets), 8, "sheet outlines (the file without a zone has none)")
+    check.equal(len([p for p in root.iter("{http://www.w3.org/2000/svg}path")
+                     if p.get("class") == "miss"]), 2, "marks of the two failed points")
+    for pattern in (r"<script", r"<link", r"<img", r"\bsrc=", r"\bhref=", r"url\(", r"@import"):
+        check(re.search(pattern, page) is None, f"the page refers to something else: {pattern}")
+    check(set(re.findall(r"https?://[^\s\"]+", page)) <=
+          {"http://www.w3.org/1999/xhtml", "http://www.w3.org/2000/svg"}, "addresses in the page")
+
+
+def case_report_cannot_be_written(program, scratch, check):
+    """A report in a folder that does not exist: the run is done and its outputs stay, the log is
+    on stdout, the error on stderr, exit 1."""
+    sample = Sample(scratch)
+    report = os.path.join(scratch, "no-such-folder", "report.json")
+    r = program.run(sample.args(program, "--report", program.arg_path(report)))
+    check.equal(r.returncode, 1, "exit status")
+    stderr = program.decode(r.stderr)
+    check(f"ostrand-batch: レポート {program.arg_path(report)} を書き込めませんでした" in stderr,
+          f"stderr {stderr!r}")
+    check(summary_line(4, 4, 0, 2, 0) in stderr, "summary line")
+    check.equal(log_lines(check, program, r.stdout), sample.expected_log(program), "log lines")
+    corrected = [n for n, outcome in sample.expected["files"].items() if outcome == "corrected"]
+    check.equal(sorted(os.listdir(sample.output)), sorted(corrected), "output folder")
+    check(not os.path.exists(report), "a report was written")
+
+
+def case_dry_run(program, scratch, check):
+    """--dry-run: no output folder is created, an existing one stays byte for byte; the log, the
+    JSON report and the exit status are those of the real run."""
+    sample = Sample(scratch)
+    before = folder_hash(sample.input)
+
+    def run(*extra, report):
+        r = program.run(sample.args(program, "--report", program.arg_path(report), *extra))
+        with open(report, "rb") as f:
+            return r, f.read()
+
+    dry, dry_report = run("--dry-run", report=os.path.join(scratch, "dry.json"))
+    check(not os.path.exists(sample.output), "the dry run created the output folder")
+    real, real_report = run(report=os.path.join(scratch, "real.json"))
+    check.equal(dry.returncode, real.returncode, "exit status of the dry run")
+    check(dry.stdout == real.stdout, "the dry run's log differs from the real run's")
+    check(dry_report == real_report, "the dry run's JSON report differs from the real run's")
+    check.equal(program.decode(dry.stderr), program.decode(real.stderr), "summary line")
+
+    # Again with the real run's outputs in place: untouched.
+    after_real = folder_hash(sample.output)
+    again, again_report = run("--dry-run", report=os.path.join(scratch, "again.json"))
+    check.equal(folder_hash(sample.output), after_real, "output folder after a dry run")
+    check(again.stdout == real.stdout, "the second dry run's log differs")
+    check(again_report == real_report, "the second dry run's report differs")
+    # The HTML report says that nothing was written.
+    html = os.path.join(scratch, "dry.html")
+    program.run(sample.args(program, "--dry-run", "--report", program.arg_path(html)))
+    with open(html, "rb") as f:
+        check("--dry-run" in f.read().decode("utf-8"), "the HTML report of a dry run")
+    check.equal(folder_hash(sample.output), after_real, "output folder after the HTML dry run")
+    check.equal(folder_hash(sample.input), before, "input folder hash")
+
+
+def case_exit_status(program, scratch, check):
+    """Exit 0 only when every file was corrected with every point and corner; 4 when a file was
+    not corrected or a point could not be: a wrong zone fails every point and corner of a file,
+    a zone outside 1 to 19 refuses it."""
+    cases = [
+        # name, files kept, index file bytes, extra arguments, exit, points not corrected
+        ("every point corrected", ["a01_ld35.dm", "a03_ld4512.dm", "図郭04.dm"], None, [], 0, 0),
+        ("two points outside the grid", ["a01_ld35.dm", "a02_ld36.dm"], None, [], 4, 2),
+        ("a refused file", ["a01_ld35.dm", "r3_same.dm"], None, [], 4, 0),
+        ("index zone 25: no zone, refused", ["r4_nozone.dm"], b"  25\r\n", [], 4, 0),
+        ("a wrong --zone", ["r4_nozone.dm"], None, ["--zone", "5"], 4, "all"),
+        ("the right --zone", ["r4_nozone.dm"], None, ["--zone", "9"], 0, 0),
+    ]
+    for number, (name, kept, index, extra, status, not_corrected) in enumerate(cases):
+        sample = Sample(os.path.join(scratch, f"case{number}"))
+        for entry in os.listdir(sample.input):
+            if entry not in kept:
+                os.remove(os.path.join(sample.input, entry))
+        if index is not None:
+            with open(os.path.join(sample.input, "zone.dmi"), "wb") as f:
+                f.write(index)
+        report = os.path.join(sample.root, "report.json")
+        r = program.run(sample.args(program, "--report", program.arg_path(report), *extra))
+        check.equal(r.returncode, status, f"{name}: exit status")
+        with open(report, encoding="utf-8") as f:
+            data = json.load(f)
+        s = data["summary"]
+        if not_corrected == "all":
+            check(s["points"] > 0 and s["pointsCorrected"] == 0,
+                  f"{name}: every point should fail, summary {s}")
+            not_corrected = s["points"]
+            corners = 4
+        else:
+            corners = 0
+        check.equal(s["pointsNotCorrected"], not_corrected, f"{name}: points not corrected")
+        stderr = program.decode(r.stderr)
+        check(summary_line(s["corrected"], s["refused"], s["failed"], not_corrected, corners)
+              in stderr, f"{name}: summary line {stderr!r}")
 
 
 # ---- Parallel runs -------------------------------------------------------------------------------
@@ -435,7 +779,8 @@ def output_files(folder):
 def case_jobs_1_and_4_agree(program, scratch, check):
     """A folder of 101 files with point failures past the run's limit, refusals, a failure and an
     index file, corrected by one worker and by four: the same exit status, the same summary, the
-    same log bytes on stdout and in --log, the same output files byte for byte."""
+    same log bytes on stdout and in --log, the same report, the same output files byte for
+    byte."""
     sample = Sample(scratch)
     names = many_files(sample)
     before = folder_hash(sample.input)
@@ -445,10 +790,12 @@ def case_jobs_1_and_4_agree(program, scratch, check):
             shutil.rmtree(sample.output)
         os.makedirs(os.path.join(sample.output, TAKEN_NAME))
         log_file = os.path.join(scratch, f"run{jobs}.log")
-        r = program.run(sample.args(program, "--jobs", jobs, "--log", program.arg_path(log_file)))
-        with open(log_file, "rb") as f:
+        report = os.path.join(scratch, f"run{jobs}.json")
+        r = program.run(sample.args(program, "--jobs", jobs, "--log", program.arg_path(log_file),
+                                    "--report", program.arg_path(report)))
+        with open(log_file, "rb") as f, open(report, "rb") as g:
             runs[jobs] = (r.returncode, r.stdout, f.read(), program.decode(r.stderr),
-                          output_files(sample.output))
+                          output_files(sample.output), g.read())
     one, four = runs["1"], runs["4"]
     check.equal(one[0], 4, "exit status of --jobs 1")
     check.equal(four[0], one[0], "exit status of --jobs 4")
@@ -456,6 +803,7 @@ def case_jobs_1_and_4_agree(program, scratch, check):
     check(four[1] == one[1], "the logs of --jobs 4 and --jobs 1 differ")
     check(four[2] == one[2], "the --log files of --jobs 4 and --jobs 1 differ")
     check.equal(four[3], one[3], "stderr")
+    check(four[5] == one[5], "the reports of --jobs 4 and --jobs 1 differ")
     check.equal(sorted(four[4]), sorted(one[4]), "output names")
     for name in one[4]:
         check(four[4].get(name) == one[4][name], f"{name} differs between --jobs 4 and --jobs 1")
@@ -465,7 +813,7 @@ def case_jobs_1_and_4_agree(program, scratch, check):
                 "cap lines")
     check(WRITE_FAILED.format(out + TAKEN_NAME) in lines, "the taken name did not fail")
     check.equal(len([n for n in lines if " から " in n]), len(names), "file lines")
-    check("89 corrected, 11 refused, 1 failed" in one[3], f"summary line {one[3]!r}")
+    check(summary_line(89, 11, 1, 112, 0) in one[3], f"summary line {one[3]!r}")
     check.equal(folder_hash(sample.input), before, "input folder hash")
 
 
@@ -532,7 +880,7 @@ def case_interrupt_keeps_a_prefix(program, scratch, check):
         expected = ref_files[name] if i < cut and name in ref_files else earlier[name]
         check(files.get(name) == expected,
               f"{name} ({'before' if i < cut else 'at or after'} the cut) is not as expected")
-    check("cancelled" in program.decode(stderr), "summary line")
+    check("、中断" in program.decode(stderr), "summary line")
     check.equal(folder_hash(sample.input), before, "input folder hash")
 
 
@@ -543,8 +891,12 @@ def case_native_and_windows_agree(program, native, scratch, check):
     before = folder_hash(sample.input)
     out_native = os.path.join(scratch, "out-native")
     out_windows = os.path.join(scratch, "out-windows")
-    rn = native.run(sample.args(native, output=out_native))
-    rw = program.run(sample.args(program, output=out_windows))
+    report_native = os.path.join(scratch, "native.json")
+    report_windows = os.path.join(scratch, "windows.json")
+    rn = native.run(sample.args(native, "--report", native.arg_path(report_native),
+                                output=out_native))
+    rw = program.run(sample.args(program, "--report", program.arg_path(report_windows),
+                                 output=out_windows))
     check.equal((rw.returncode, rn.returncode), (4, 4), "exit statuses (Windows, native)")
     names = sorted(os.listdir(out_native))
     check.equal(sorted(os.listdir(out_windows)), names, "output file names")
@@ -568,6 +920,22 @@ def case_native_and_windows_agree(program, native, scratch, check):
     for i, (a, b) in enumerate(zip(ln, lw)):
         check(a == b, f"log line {i + 1}: native {a!r}, Windows {b!r}")
     check.equal(len(lw), len(ln), "number of log lines")
+
+    # The JSON reports, byte for byte once the paths (as JSON strings) are masked.
+    def masked_report(prog, path, out):
+        with open(path, "rb") as f:
+            text = f.read().decode("utf-8")
+        for real, mask in ((prog.log_path(sample.input), "<IN>/"), (prog.log_path(out), "<OUT>/"),
+                           (prog.arg_path(sample.parameters), "<PAR>")):
+            text = text.replace(json.dumps(real, ensure_ascii=False)[1:-1], mask)
+        return text.encode("utf-8")
+
+    jn = masked_report(native, report_native, out_native)
+    jw = masked_report(program, report_windows, out_windows)
+    check(jn == jw, "the JSON reports differ once the paths are masked:\n"
+          + "\n".join(f"  native {a!r}\n  Windows {b!r}" for a, b in
+                      zip(jn.decode().splitlines(), jw.decode().splitlines()) if a != b))
+    check(b"<IN>/" in jn and b"<OUT>/" in jn and b"<PAR>" in jn, "the paths were not masked")
     check.equal(folder_hash(sample.input), before, "input folder hash")
 
 
@@ -617,8 +985,9 @@ def main():
     program = Program(options.program, options.emulator)
     cases = [case_sample_run, case_settings_file_and_zone,
              case_settings_file_read_as_the_dialog_reads_it, case_settings_path_spellings,
-             case_usage_errors,
-             case_parameter_load_fails, case_refused_before_the_run, case_jobs_1_and_4_agree]
+             case_usage_errors, case_parameter_load_fails, case_refused_before_the_run,
+             case_report_json, case_report_html, case_report_cannot_be_written, case_dry_run,
+             case_exit_status, case_jobs_1_and_4_agree]
     if not program.windows:
         # Ctrl-C cannot be sent to a program under Wine from here
         cases += [case_interrupt, case_interrupt_keeps_a_prefix]

@@ -126,7 +126,7 @@ def case_output_folder_cannot_be_written(program, scratch, check):
                     expected_lines(program, sample, output,
                                    lambda name: [OPEN_FAILED.format(out + name)]),
                     f"{what}: log lines")
-        check("0 corrected, 0 refused, 8 failed" in program.decode(r.stderr),
+        check("集計: 補正 0、補正不可 0、失敗 8、未補正の座標点 0・図郭点 0" in program.decode(r.stderr),
               f"{what}: summary line {program.decode(r.stderr)!r}")
         check.equal(entries, [], f"{what}: output folder")
         check.equal(folder_hash(sample.input), before, f"{what}: input folder hash")
@@ -309,7 +309,7 @@ def case_bad_files_among_good_ones(program, scratch, check):
         program, sample, sample.output,
         lambda name: [reasons[name]] if name in reasons else sample_outcome(sample, name)),
         "log lines")
-    check("4 corrected, 10 refused, 0 failed" in program.decode(r.stderr),
+    check("集計: 補正 4、補正不可 10、失敗 0、" in program.decode(r.stderr),
           f"summary line {program.decode(r.stderr)!r}")
     check.equal(sorted(os.listdir(sample.output)), sorted(corrected_names(sample) + earlier),
                 "output folder")
@@ -343,7 +343,7 @@ def case_output_name_taken_by_a_folder(program, scratch, check):
         if name == taken else sample_outcome(sample, name)), "log lines")
     check.equal(sorted(os.listdir(sample.output)), corrected_names(sample), "output folder")
     check.equal(os.listdir(os.path.join(sample.output, taken)), ["inside.txt"], "the folder")
-    check("3 corrected, 4 refused, 1 failed" in program.decode(r.stderr),
+    check("集計: 補正 3、補正不可 4、失敗 1、" in program.decode(r.stderr),
           f"summary line {program.decode(r.stderr)!r}")
     check.equal(folder_hash(sample.input), before, "input folder hash")
 

@@ -9,8 +9,8 @@ First each grid's run alone gives the single-run outputs and logs. Then, trial a
 runs are started on the same output folder, the second after a delay that varies from trial to
 trial (spread over a single run's duration, each grid first in half of the trials). After every
 trial:
-  - each run exits 0 with its single-run log and "3 corrected, 0 refused, 0 failed": it reports
-    every file corrected, with no failure line;
+  - each run exits 0 with its single-run log and the summary line of 3 files corrected, none
+    refused or failed: it reports every file corrected, with no failure line;
   - every file under its output name is byte for byte one run's single-run output (the run that
     renamed it there last), nothing else;
   - no temporary file ("<name>.<16 hex digits>.ostrand-tmp") remains.
@@ -127,7 +127,7 @@ def main():
                 check.equal(status, 0, f"{what}: exit status of run {job.name}")
                 check(stdout == job.log, f"{what}: the log of run {job.name} differs from its "
                                          f"single-run log: {program.decode(stdout)!r}")
-                check("3 corrected, 0 refused, 0 failed" in stderr,
+                check("集計: 補正 3、補正不可 0、失敗 0、未補正の座標点 0・図郭点 0" in stderr,
                       f"{what}: summary of run {job.name}: {stderr!r}")
             names = sorted(os.listdir(out))
             check(not any(TEMPORARY_NAME.search(n) for n in names),

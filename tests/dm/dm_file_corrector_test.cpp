@@ -3,12 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "common/field.h"
 #include "common/text_format.h"
+#include "dm/sheet_corners.h"
 #include "dm/temporary_name.h"
 #include "dm_fixture.h"
 #include "platform/platform.h"
@@ -38,8 +41,10 @@ class DmFileCorrectorTest : public ::testing::Test {
     settings.organisation = L"測量株式会社";
   }
 
+  // Corrects in.dm into out.dm with a fresh outcome.
   FileResult correct(const std::string& input) {
     writeBytes(folder.path() / "in.dm", input);
+    outcome = FileOutcome{};
     return correctFile(inPath, outPath);
   }
   // One file as a run corrects it; a finished copy is then put on the disk and under its output
@@ -47,11 +52,9 @@ class DmFileCorrectorTest : public ::testing::Test {
   FileResult correctFile(const std::wstring& input, const std::wstring& output) {
     std::wstring copy = L"left over";
     const FileResult result =
-        corrector.correctDmFile(FileTask{input, output, fallbackZone}, log, progress, copy);
-    if (result != FileResult::Corrected) {
-      EXPECT_EQ(copy, L"");
-      return result;
-    }
+        corrector.correctDmFile(FileTask{input, output, fallbackZone}, log, progress, outcome, copy);
+    if (result != FileResult::Corrected) EXPECT_EQ(copy, L"");
+    if (result != FileResult::Corrected || copy.empty()) return result;  // a dry run has none
     EXPECT_EQ(copy.rfind(output + L".", 0), 0u);
     EXPECT_EQ(copy.substr(copy.size() - 12), kTemporarySuffix);
     EXPECT_TRUE(platform::flushFileToDisk(copy));
@@ -92,6 +95,7 @@ class DmFileCorrectorTest : public ::testing::Test {
   DmFileCorrector corrector{settings, model};
   int fallbackZone = 0;  // the run's
   dmtest::RecordingProgress progress{state};
+  FileOutcome outcome;
   const std::wstring inPath = folder.wide(L"in.dm");
   const std::wstring outPath = folder.wide(L"out.dm");
 };
@@ -238,8 +242,10 @@ TEST_F(DmFileCorrectorTest, refusals) {
     fallbackZone = c.runZone;
     log.clear();
     EXPECT_EQ(correct(c.input), FileResult::Refused);
-    // The refusal is the only line the file adds to the log.
+    // The refusal is the only line the file adds to the log, and the outcome's reason.
     EXPECT_EQ(log.text(), std::wstring(c.message) + L"\r\n");
+    EXPECT_EQ(outcome.reason, c.message);
+    EXPECT_EQ(outcome.points, 0);
     EXPECT_EQ(output(), "an earlier output");
     EXPECT_FALSE(temporaryExists());
   }
@@ -366,6 +372,12 @@ TEST_F(DmFileCorrectorTest, aCornerOutsideTheGridIsWrittenUncorrected) {
             L"図郭座標(   -1500.000,    90000.000) 補正パラメータが見つかりませんでした\r\n");
   EXPECT_EQ(output().substr(86, 28), "  -1500  -2000      0  90000");
   EXPECT_EQ(output().substr(6 * 86 + 40, 32), "   0   0-250 123   0   0   0   0");
+  // Both are counted and placed for the report; no point of the body was visited.
+  EXPECT_EQ(outcome.cornersNotCorrected, 2);
+  ASSERT_EQ(outcome.uncorrectedPlaces.size(), 2u);
+  EXPECT_EQ(outcome.uncorrectedPlaces[0].east, 90000.123);
+  EXPECT_EQ(outcome.uncorrectedPlaces[1].north, -1500.0);
+  EXPECT_EQ(outcome.points, 0);
 }
 
 TEST_F(DmFileCorrectorTest, historyWithContinuationRecords) {
@@ -603,6 +615,7 @@ TEST_F(DmFileCorrectorTest, failedWritesLeaveNoOutput) {
     });
     EXPECT_EQ(correct(in.bytes()), FileResult::Failed);
     EXPECT_EQ(log.text(), outPath + L" 書き込み失敗\r\n");
+    EXPECT_EQ(outcome.reason, outPath + L" 書き込み失敗");
     EXPECT_EQ(output(), "an earlier output");
     EXPECT_FALSE(temporaryExists());
   }
@@ -686,6 +699,8 @@ TEST_F(DmFileCorrectorTest, theCopyGoesToANewTemporaryFileOfItsOwn) {
 TEST_F(DmFileCorrectorTest, missingInput) {
   EXPECT_EQ(correctFile(folder.wide(L"missing.dm"), outPath), FileResult::Failed);
   EXPECT_EQ(log.text(), folder.wide(L"missing.dm") + L" 読み出しOpen失敗\r\n");
+  EXPECT_EQ(outcome.reason, folder.wide(L"missing.dm") + L" 読み出しOpen失敗");
+  EXPECT_FALSE(outcome.cornersRead);
   EXPECT_FALSE(outputExists());
 }
 
@@ -735,6 +750,163 @@ TEST_F(DmFileCorrectorTest, randomBytesAreRefusedOrCopied) {
     EXPECT_EQ(outputExists(), result == FileResult::Corrected) << i;
     EXPECT_FALSE(temporaryExists());
   }
+}
+
+// A file of unit 10 with corner fractions and elements of every kind, corrected by a grid that
+// moves every point 1" north and 0.5" west; one point lies 90 km east of the grid.
+DmFile tallyFile() {
+  DmFile in;
+  in.add(dmtest::headerRecord("09LD35", 0))
+      .add(dmtest::frameRecord(-1500, -2000, 0, 0, 10))
+      .add(Line())
+      .add(dmtest::historyRecord(98, 4, 0, 3, {}))
+      .add(dmtest::organisationRecord("", {25, -40, 0, 0, 0, 0, 0, 0}));
+  // Records 7 to 9: 8 points and the element's own point.
+  in.add(dmtest::elementRecord(2, 8, 2, 5000, 6000))
+      .add(dmtest::kind2Record({{100, 200}, {300, 400}, {500, 600}, {700, 800}, {900, 1000},
+                                {1100, 1200}}))
+      .add(dmtest::kind2Record({{1300, 1400}, {1500, 1600}, {9999, 9999}}));
+  // Records 10 and 11: 3 points with a third value.
+  in.add(dmtest::elementRecord(3, 3, 1, 0, 0))
+      .add(dmtest::kind3Record({{2000, 2100}, {2200, 2300}, {2400, 2500}}, 77));
+  // Records 12 and 13: an annotation, whose own point alone is corrected.
+  in.add(dmtest::elementRecord(1, 1, 1, 100, 200)).add(Line().text(0, "annotation"));
+  // Records 14 and 15: a point inside the grid and one 90 km east of it.
+  in.add(dmtest::elementRecord(2, 2, 1, 0, 0)).add(dmtest::kind2Record({{40, 50}, {0, 9000000}}));
+  return in;
+}
+
+// Where the points of tallyFile stand in the output (the input's record index is 2 less, before
+// the new history block): record index and column of the X field, in file order.
+const std::pair<int, int> kTallyPoints[] = {
+    {7, 35}, {8, 0},  {8, 14}, {8, 28},  {8, 42},  {8, 56},  {8, 70}, {9, 0},
+    {9, 14}, {11, 0}, {11, 21}, {11, 42}, {12, 35}, {15, 0}, {15, 14}};
+
+int fieldAt(const std::string& bytes, int record, int column, int width) {
+  return parseFieldInt(bytes.data() + record * 86 + column, width);
+}
+
+TEST_F(DmFileCorrectorTest, outcomeCountsAndShiftsAgreeWithTheFiles) {
+  ASSERT_TRUE(dmtest::loadTestParameters(model, folder, 5, 1.0, -0.5));
+  fallbackZone = 0;
+  const DmFile in = tallyFile();
+  ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
+  const std::string out = output();
+
+  EXPECT_EQ(outcome.zone, 9);
+  EXPECT_EQ(outcome.unit, 10);
+  EXPECT_EQ(outcome.reason, L"");
+  EXPECT_EQ(outcome.points, 15);
+  EXPECT_EQ(outcome.pointsCorrected, 14);
+  EXPECT_EQ(outcome.pointsNotCorrected, 1);
+  EXPECT_EQ(outcome.cornersNotCorrected, 0);
+
+  // Corner 0 as read (fractions of 25 and -40 units of 10 mm, away from zero) and as the output's
+  // frame record and new organisation record give it back.
+  ASSERT_TRUE(outcome.cornersRead);
+  EXPECT_EQ(outcome.corners[0].north, -1500.25);
+  EXPECT_EQ(outcome.corners[0].east, -2000.4);
+  EXPECT_EQ(outcome.corners[2].north, 0.0);
+  ASSERT_TRUE(outcome.cornersCorrected);
+  const double after0X = addCornerFraction(fieldAt(out, 1, 0, 7), fieldAt(out, 6, 40, 4), 10);
+  const double after0Y = addCornerFraction(fieldAt(out, 1, 7, 7), fieldAt(out, 6, 44, 4), 10);
+  EXPECT_EQ(outcome.corner0After.north, after0X);
+  EXPECT_EQ(outcome.corner0After.east, after0Y);
+
+  // The shift of every corrected point, read from both files (the failed one is the last).
+  double sumX = 0.0, sumY = 0.0, largest = 0.0;
+  for (const auto& [record, column] : kTallyPoints) {
+    if (record == 15 && column == 14) continue;
+    const double readX = fieldAt(in.bytes(), record - 2, column, 7) * 10 / 1000.0 - 1500.25;
+    const double readY = fieldAt(in.bytes(), record - 2, column + 7, 7) * 10 / 1000.0 - 2000.4;
+    const double dx = fieldAt(out, record, column, 7) * 10 / 1000.0 + after0X - readX;
+    const double dy = fieldAt(out, record, column + 7, 7) * 10 / 1000.0 + after0Y - readY;
+    sumX += dx;
+    sumY += dy;
+    largest = std::max(largest, std::sqrt(dx * dx + dy * dy));
+  }
+  EXPECT_DOUBLE_EQ(outcome.shiftSumNorth, sumX);
+  EXPECT_DOUBLE_EQ(outcome.shiftSumEast, sumY);
+  EXPECT_DOUBLE_EQ(outcome.shiftMaxMetres, largest);
+  // 1" of latitude is about 30.8 m here, 0.5" of longitude about 12.5 m.
+  EXPECT_NEAR(outcome.shiftSumNorth / 14, 30.8, 0.2);
+  EXPECT_NEAR(outcome.shiftSumEast / 14, -12.5, 0.2);
+
+  // The failed point's place, absolute.
+  ASSERT_EQ(outcome.uncorrectedPlaces.size(), 1u);
+  EXPECT_EQ(outcome.uncorrectedPlaces[0].north, -1500.25);
+  EXPECT_EQ(outcome.uncorrectedPlaces[0].east, 90000.0 - 2000.4);
+}
+
+TEST_F(DmFileCorrectorTest, refusedSheetsKeepTheirOutlineForTheReport) {
+  DmFile in;
+  in.add(dmtest::headerRecord("09LD35", 0))
+      .add(dmtest::frameRecord(-1500, -2000, 0, 0, 1))
+      .add(Line())
+      .add(dmtest::historyRecord(98, 4, 0, 3, {"05"}))
+      .add(dmtest::organisationRecord("", {}));
+  EXPECT_EQ(correct(in.bytes()), FileResult::Refused);
+  EXPECT_EQ(outcome.zone, 9);
+  EXPECT_EQ(outcome.unit, 1);
+  ASSERT_TRUE(outcome.cornersRead);
+  EXPECT_FALSE(outcome.cornersCorrected);
+  EXPECT_EQ(outcome.corners[3].north, -1500.0);  // filled in from corners 0 and 2
+  EXPECT_EQ(outcome.corners[3].east, 0.0);
+
+  // A file without a zone has none in its outcome.
+  fallbackZone = 0;
+  EXPECT_EQ(correct(DmFile().add(dmtest::headerRecord("XX", 0)).bytes()), FileResult::Refused);
+  EXPECT_EQ(outcome.zone, 0);
+  EXPECT_FALSE(outcome.cornersRead);
+}
+
+// A dry run reads and corrects as a real run does and logs the same, but leaves the output folder
+// as it was: no copy, no temporary file, an earlier output untouched, a missing folder missing.
+TEST_F(DmFileCorrectorTest, dryRunLogsAsARealRunAndWritesNothing) {
+  ASSERT_TRUE(dmtest::loadTestParameters(model, folder, 5, 1.0, -0.5));
+  DmFile refused;  // corrected before with identifier 5
+  refused.add(dmtest::headerRecord("09LD35", 0))
+      .add(dmtest::frameRecord(-1500, -2000, 0, 0, 1))
+      .add(Line())
+      .add(dmtest::historyRecord(98, 4, 0, 3, {"05"}))
+      .add(dmtest::organisationRecord("", {}));
+  const std::string inputs[] = {tallyFile().bytes(), refused.bytes()};
+  for (const std::string& input : inputs) {
+    corrector.setDryRun(false);
+    fallbackZone = 0;
+    log.clear();
+    std::error_code ignored;
+    std::filesystem::remove(folder.path() / "out.dm", ignored);
+    const FileResult real = correct(input);
+    const std::wstring realLog = log.text();
+    const FileOutcome realOutcome = outcome;
+
+    corrector.setDryRun(true);
+    for (const char* earlier : {"", "an earlier output"}) {
+      SCOPED_TRACE(earlier);
+      std::filesystem::remove(folder.path() / "out.dm", ignored);
+      if (*earlier != '\0') writeBytes(folder.path() / "out.dm", earlier);
+      fallbackZone = 0;
+      log.clear();
+        EXPECT_EQ(correct(input), real);
+      EXPECT_EQ(log.text(), realLog);
+      EXPECT_EQ(outcome.points, realOutcome.points);
+      EXPECT_EQ(outcome.pointsNotCorrected, realOutcome.pointsNotCorrected);
+      EXPECT_EQ(outcome.shiftSumNorth, realOutcome.shiftSumNorth);
+      EXPECT_EQ(outcome.reason, realOutcome.reason);
+      EXPECT_EQ(outputExists(), *earlier != '\0');
+      if (*earlier != '\0') {
+        EXPECT_EQ(output(), earlier);
+      }
+      EXPECT_FALSE(temporaryExists());
+    }
+  }
+
+  // An output folder that does not exist stays so.
+  corrector.setDryRun(true);
+  writeBytes(folder.path() / "in.dm", tallyFile().bytes());
+  EXPECT_EQ(correctFile(inPath, folder.wide(L"missing/out.dm")), FileResult::Corrected);
+  EXPECT_FALSE(testsupport::exists(folder.path() / "missing"));
 }
 
 }  // namespace

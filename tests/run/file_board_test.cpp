@@ -40,7 +40,9 @@ std::wstring copyOf(int index) { return L"out/" + std::to_wstring(index) + L".dm
 void finishCorrected(FileBoard& board, int index) {
   FileLog log;
   log.logLine(L"lines of %d", index);
-  board.finishFile(index, FileResult::Corrected, log, copyOf(index));
+  FileOutcome outcome;
+  outcome.points = 100 + index;
+  board.finishFile(index, FileResult::Corrected, log, outcome, copyOf(index));
 }
 
 // Takes the next commit job, which must be of this kind and file, and reports it done.
@@ -55,8 +57,8 @@ void expectJob(FileBoard& board, Job::Kind kind, int index, bool succeeded = tru
 
 std::vector<int> takeOutcomes(FileBoard& board) {
   std::vector<int> taken;
-  FileBoard::Outcome outcome;
-  while (board.takeOutcome(outcome)) taken.push_back(outcome.index);
+  FileBoard::FinalFile outcome;
+  while (board.takeFinalFile(outcome)) taken.push_back(outcome.index);
   return taken;
 }
 
@@ -86,11 +88,12 @@ TEST(FileBoardTest, copies_are_flushed_as_they_come_and_placed_and_taken_in_file
   expectJob(board, Job::Place, 1);
   expectJob(board, Job::Place, 2);
   EXPECT_FALSE(board.finished());  // the run's thread has not taken them
-  FileBoard::Outcome outcome;
-  ASSERT_TRUE(board.takeOutcome(outcome));
+  FileBoard::FinalFile outcome;
+  ASSERT_TRUE(board.takeFinalFile(outcome));
   EXPECT_EQ(outcome.index, 0);
   EXPECT_EQ(outcome.result, FileResult::Corrected);
   EXPECT_EQ(outcome.log.text(), L"lines of 0\r\n");
+  EXPECT_EQ(outcome.outcome.points, 100);  // as the corrector noted it
   EXPECT_EQ(takeOutcomes(board), (std::vector<int>{1, 2}));
   EXPECT_TRUE(board.finished());
   expectJob(board, Job::Stop, -1);
@@ -101,12 +104,12 @@ TEST(FileBoardTest, a_file_without_a_copy_needs_no_committer) {
   takeAll(board);
   FileLog log;
   log.logLine(L"refused");
-  board.finishFile(1, FileResult::Refused, log, L"");
-  board.finishFile(0, FileResult::Failed, FileLog(), L"");
-  FileBoard::Outcome outcome;
-  ASSERT_TRUE(board.takeOutcome(outcome));
+  board.finishFile(1, FileResult::Refused, log, FileOutcome(), L"");
+  board.finishFile(0, FileResult::Failed, FileLog(), FileOutcome(), L"");
+  FileBoard::FinalFile outcome;
+  ASSERT_TRUE(board.takeFinalFile(outcome));
   EXPECT_EQ(outcome.result, FileResult::Failed);
-  ASSERT_TRUE(board.takeOutcome(outcome));
+  ASSERT_TRUE(board.takeFinalFile(outcome));
   EXPECT_EQ(outcome.result, FileResult::Refused);
   EXPECT_EQ(outcome.log.text(), L"refused\r\n");
   EXPECT_TRUE(board.finished());
@@ -125,12 +128,15 @@ TEST(FileBoardTest, a_copy_that_cannot_be_flushed_or_renamed_fails_its_file_and_
   expectJob(board, Job::Discard, 1);
   expectJob(board, Job::Flush, 2);
   expectJob(board, Job::Place, 2);
-  std::vector<FileBoard::Outcome> outcomes(3);
-  for (FileBoard::Outcome& outcome : outcomes) ASSERT_TRUE(board.takeOutcome(outcome));
+  std::vector<FileBoard::FinalFile> outcomes(3);
+  for (FileBoard::FinalFile& outcome : outcomes) ASSERT_TRUE(board.takeFinalFile(outcome));
   EXPECT_EQ(outcomes[0].result, FileResult::Failed);
   EXPECT_EQ(outcomes[0].log.text(), L"lines of 0\r\nout/0.dm 書き込み失敗\r\n");
+  EXPECT_EQ(outcomes[0].outcome.reason, L"out/0.dm 書き込み失敗");
   EXPECT_EQ(outcomes[1].result, FileResult::Failed);
   EXPECT_EQ(outcomes[1].log.text(), L"lines of 1\r\nout/1.dm 書き込み失敗\r\n");
+  EXPECT_EQ(outcomes[1].outcome.reason, L"out/1.dm 書き込み失敗");
+  EXPECT_EQ(outcomes[1].outcome.points, 101);
   EXPECT_EQ(outcomes[2].result, FileResult::Corrected);
   EXPECT_TRUE(board.finished());
 }
@@ -165,7 +171,7 @@ TEST(FileBoardTest, a_cancel_keeps_the_files_before_the_first_unfinished_one) {
   board.commitJobDone(flushing3, true);
   expectJob(board, Job::Discard, 3);  // once its flush is done
   // The files in work end: as cancelled, or finished after all; nothing of either is kept.
-  board.finishFile(2, FileResult::Cancelled, FileLog(), L"");
+  board.finishFile(2, FileResult::Cancelled, FileLog(), FileOutcome(), L"");
   finishCorrected(board, 5);
   expectJob(board, Job::Discard, 5);
   EXPECT_EQ(takeOutcomes(board), (std::vector<int>{0, 1}));
@@ -192,9 +198,9 @@ TEST(FileBoardTest, a_file_cancelled_of_its_own_accord_cancels_the_run_there) {
   FileBoard board(filesOfSizes({1, 1, 1}), 1, 100);
   int index = -1;
   ASSERT_TRUE(board.takeFile(index));
-  board.finishFile(0, FileResult::Refused, FileLog(), L"");
+  board.finishFile(0, FileResult::Refused, FileLog(), FileOutcome(), L"");
   ASSERT_TRUE(board.takeFile(index));
-  board.finishFile(1, FileResult::Cancelled, FileLog(), L"");
+  board.finishFile(1, FileResult::Cancelled, FileLog(), FileOutcome(), L"");
   EXPECT_TRUE(board.cancelled());
   EXPECT_EQ(board.cut(), 1);
   EXPECT_FALSE(board.takeFile(index));
@@ -216,20 +222,20 @@ TEST(FileBoardTest, a_full_limit_lets_only_the_file_that_holds_the_others_up_sta
   EXPECT_EQ(index, 0);
   ASSERT_TRUE(board.takeFile(index));
   EXPECT_EQ(index, 3);
-  board.finishFile(3, FileResult::Refused, FileLog(), L"");
+  board.finishFile(3, FileResult::Refused, FileLog(), FileOutcome(), L"");
 
   // File 3 waits for file 0, which is in work: nothing may start.
   auto first = takeLater();
   EXPECT_EQ(first.wait_for(50ms), std::future_status::timeout);
   // Now file 1 holds the others up and has not started: it starts, before file 2.
-  board.finishFile(0, FileResult::Refused, FileLog(), L"");
+  board.finishFile(0, FileResult::Refused, FileLog(), FileOutcome(), L"");
   EXPECT_EQ(first.get(), 1);
 
   auto second = takeLater();
   EXPECT_EQ(second.wait_for(50ms), std::future_status::timeout);
   EXPECT_EQ(takeOutcomes(board), std::vector<int>{0});  // file 3 still waits for file 1
   EXPECT_EQ(second.wait_for(20ms), std::future_status::timeout);
-  board.finishFile(1, FileResult::Refused, FileLog(), L"");
+  board.finishFile(1, FileResult::Refused, FileLog(), FileOutcome(), L"");
   EXPECT_EQ(second.get(), 2);
 }
 

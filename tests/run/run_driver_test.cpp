@@ -546,6 +546,17 @@ TEST_F(run_driver_test, corrects_every_dm_file_in_name_order_into_the_output_fol
   EXPECT_EQ(summary.corrected, 1);
   EXPECT_EQ(summary.refused, 1);
   EXPECT_EQ(summary.failed, 1);
+  EXPECT_EQ(summary.fallbackZone, 5);
+  EXPECT_FALSE(summary.everythingCorrected());
+  // One outcome per file, in run order, with the result the corrector gave.
+  ASSERT_EQ(summary.files.size(), 3u);
+  const FileResult results[] = {FileResult::Corrected, FileResult::Refused, FileResult::Failed};
+  for (size_t i = 0; i < 3; ++i) {
+    EXPECT_EQ(summary.files[i].inputPath, in(names[i]));
+    EXPECT_EQ(summary.files[i].outputPath, output + names[i]);
+    EXPECT_TRUE(summary.files[i].started);
+    EXPECT_EQ(summary.files[i].result, results[i]);
+  }
   EXPECT_EQ(host_.waitCursorShown, 1);
 }
 
@@ -587,12 +598,29 @@ TEST_F(run_driver_test, every_worker_count_gives_the_log_and_the_outputs_of_one_
     if (f.script == Script::Correct) corrected.push_back(f.name);
   }
 
+  // Each file's counts as its corrector notes them: they reach the summary in file order.
+  corrector_.fillOutcome = [](FileOutcome& outcome) {
+    outcome.points = static_cast<long long>(outcome.inputPath.size()) * 10;
+    outcome.pointsNotCorrected = outcome.inputPath[outcome.inputPath.size() - 4] - L'0';
+  };
   for (int workers : {1, 2, 4, 7}) {
     SCOPED_TRACE(workers);
     fs::remove_all(fsPath(outFolder_));
     driver_.setWorkerCount(workers);
     driver_.execute();
     EXPECT_EQ(log_.text(), expected);
+    ASSERT_EQ(driver_.summary().files.size(), 12u);
+    for (size_t i = 0; i < 12; ++i) {
+      const FileOutcome& outcome = driver_.summary().files[i];
+      EXPECT_EQ(outcome.inputPath, in(files[i].name));
+      EXPECT_TRUE(outcome.started);
+      EXPECT_EQ(outcome.points, static_cast<long long>(in(files[i].name).size()) * 10);
+      EXPECT_EQ(outcome.pointsNotCorrected, static_cast<long long>((i + 1) % 10));
+      const FileResult expectedResult = files[i].script == Script::Refuse ? FileResult::Refused
+                                        : files[i].script == Script::Fail ? FileResult::Failed
+                                                                          : FileResult::Corrected;
+      EXPECT_EQ(outcome.result, expectedResult);
+    }
     EXPECT_EQ(state_.pointErrorCount, 100);
     EXPECT_EQ(namesIn(outFolder_), corrected);
     for (const std::wstring& name : corrected) {
@@ -662,6 +690,54 @@ TEST_F(run_driver_test, the_status_line_shows_the_lowest_numbered_file_in_work) 
     EXPECT_EQ(driver_.summary().corrected, 3);
     corrector_.forget();
   }
+}
+
+// The corrector's counts reach the summary's totals; a run is clean only when every file was
+// corrected with every point and corner.
+TEST_F(run_driver_test, the_summary_adds_up_the_outcomes_of_the_files) {
+  for (const wchar_t* name : {L"a.dm", L"b.dm"}) inputFile(name);
+  const struct {
+    const char* name;
+    long long pointsNotCorrected;
+    int cornersNotCorrected;
+    Script b;
+    bool clean;
+  } cases[] = {
+      {"all corrected", 0, 0, Script::Correct, true},
+      {"a point not corrected", 1, 0, Script::Correct, false},
+      {"a corner not corrected", 0, 1, Script::Correct, false},
+      {"a file refused", 0, 0, Script::Refuse, false},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    corrector_.scripts[L"b.dm"] = c.b;
+    corrector_.fillOutcome = [&c](FileOutcome& outcome) {
+      outcome.points = 10;
+      outcome.pointsCorrected = 10 - c.pointsNotCorrected;
+      outcome.pointsNotCorrected = c.pointsNotCorrected;
+      outcome.cornersNotCorrected = c.cornersNotCorrected;
+    };
+    driver_.startRun();
+    const RunSummary& summary = driver_.summary();
+    EXPECT_EQ(summary.points(), 20);
+    EXPECT_EQ(summary.pointsCorrected(), 20 - 2 * c.pointsNotCorrected);
+    EXPECT_EQ(summary.pointsNotCorrected(), 2 * c.pointsNotCorrected);
+    EXPECT_EQ(summary.cornersNotCorrected(), 2 * c.cornersNotCorrected);
+    EXPECT_EQ(summary.everythingCorrected(), c.clean);
+  }
+}
+
+// A dry run creates no output folder; the files are handed to the corrector all the same.
+TEST_F(run_driver_test, a_dry_run_creates_no_output_folder) {
+  inputFile(L"a.dm");
+  settings_.outputFolder = outFolder_ + sep_ + L"x";
+  driver_.setDryRun(true);
+  corrector_.writesNothing = true;
+  driver_.startRun();
+  EXPECT_EQ(corrector_.calls().size(), 1u);
+  EXPECT_EQ(log_.text(), noIndexLine() + in(L"a.dm") + L" から " + outFolder_ + sep_ + L"x" +
+                             sep_ + L"a.dm\r\n");
+  EXPECT_FALSE(testsupport::exists(fsPath(outFolder_)));
 }
 
 TEST_F(run_driver_test, every_output_file_keeps_its_input_file_name) {
@@ -756,6 +832,15 @@ TEST_F(run_driver_test, a_yes_to_the_cancel_question_ends_the_run_after_the_curr
   EXPECT_EQ(testsupport::readBytes(fsPath(out(L"a.dm"))), "corrected a.dm");
   EXPECT_EQ(testsupport::readBytes(fsPath(out(L"b.dm"))), "earlier");
   EXPECT_EQ(testsupport::readBytes(fsPath(out(L"c.dm"))), "earlier");
+  EXPECT_FALSE(driver_.summary().everythingCorrected());
+  // c.dm is in the summary, not started.
+  const std::vector<FileOutcome>& files = driver_.summary().files;
+  ASSERT_EQ(files.size(), 3u);
+  EXPECT_EQ(files[1].result, FileResult::Cancelled);
+  EXPECT_EQ(files[1].reason, L"中断しました");
+  EXPECT_FALSE(files[2].started);
+  EXPECT_EQ(files[2].inputPath, in(L"c.dm"));
+  EXPECT_EQ(files[2].outputPath, out(L"c.dm"));
 
   // The cancelled run's log is written and opened like any other.
   EXPECT_EQ(host_.openedLogs, std::vector<std::wstring>{runLog()});
@@ -808,6 +893,18 @@ TEST_F(run_driver_test, a_cancelled_parallel_run_keeps_the_files_before_the_firs
   EXPECT_EQ(driver_.summary().corrected, static_cast<int>(cut));
   EXPECT_TRUE(driver_.summary().cancelled);
   EXPECT_EQ(state_.pointErrorCount, cut > 0 ? 2 : 0);
+  // The summary: the files before the cut as corrected, the cut file cancelled, every later one
+  // not started (whether a worker had taken it or not).
+  const std::vector<FileOutcome>& files = driver_.summary().files;
+  ASSERT_EQ(files.size(), names.size());
+  for (size_t i = 0; i < names.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(files[i].started, i <= cut);
+    if (i < cut) EXPECT_EQ(files[i].result, FileResult::Corrected);
+    if (i == cut) EXPECT_EQ(files[i].result, FileResult::Cancelled);
+    EXPECT_EQ(files[i].reason, i == cut ? L"中断しました" : L"");
+    EXPECT_EQ(files[i].inputPath, in(names[i]));
+  }
 }
 
 TEST_F(run_driver_test, a_no_to_the_cancel_question_leaves_the_run_going) {

@@ -12,6 +12,7 @@
 #include <thread>
 #include <vector>
 
+#include "run/file_outcome.h"
 #include "run/run_host.h"
 #include "run_test_support.h"
 #include "test_support.h"
@@ -112,7 +113,7 @@ class FakeModel : public RunModel {
 
 // What the fake corrector does with a file, by the file's name.
 enum class Script {
-  Correct,          // writes a finished copy "corrected <name>"; Corrected
+  Correct,          // writes a finished copy "corrected <name>" (unless writesNothing); Corrected
   Refuse,           // logs "refused <name>"; Refused
   Fail,             // logs "failed <name>"; Failed
   WaitForCancel,    // reports position 0 until it is told to stop (at most 20 s); Cancelled
@@ -164,6 +165,10 @@ class FakeCorrectors : public FileCorrectorFactory {
   std::map<std::wstring, Script> scripts;
   std::map<std::wstring, int> pointErrors;  // point failures a file logs before its outcome
   std::map<std::wstring, int> delayMs;      // how long a file takes
+  // Fills in counts, as the real corrector does (on the workers' threads: it may touch only the
+  // outcome it is handed).
+  std::function<void(FileOutcome&)> fillOutcome;
+  bool writesNothing = false;  // corrected files leave no copy (a dry run's corrector)
   int created = 0;
 
   static std::wstring nameOf(const std::wstring& path) {
@@ -175,21 +180,22 @@ class FakeCorrectors : public FileCorrectorFactory {
    public:
     explicit Worker(FakeCorrectors& owner) : owner_(owner) {}
     FileResult correctDmFile(const FileTask& task, FileLog& log, Progress& progress,
-                             std::wstring& finishedCopy) override {
-      return owner_.correct(task, log, progress, finishedCopy);
+                             FileOutcome& outcome, std::wstring& finishedCopy) override {
+      return owner_.correct(task, log, progress, outcome, finishedCopy);
     }
 
    private:
     FakeCorrectors& owner_;
   };
 
-  FileResult correct(const FileTask& task, FileLog& log, Progress& progress,
+  FileResult correct(const FileTask& task, FileLog& log, Progress& progress, FileOutcome& outcome,
                      std::wstring& finishedCopy) {
     const std::wstring name = nameOf(task.inputPath);
     {
       std::lock_guard<std::mutex> lock(mutex_);
       calls_.push_back({task.inputPath, task.outputPath, task.fallbackZone, state_.running});
     }
+    if (fillOutcome) fillOutcome(outcome);
     const auto script = scripts.find(name);
     const Script what = script == scripts.end() ? Script::Correct : script->second;
     const auto errors = pointErrors.find(name);
@@ -217,6 +223,7 @@ class FakeCorrectors : public FileCorrectorFactory {
       case Script::Correct:
         break;
     }
+    if (writesNothing) return FileResult::Corrected;  // as in a dry run: no copy
     finishedCopy = task.outputPath + L".ostrand-tmp";
     testsupport::writeBytes(fsPath(finishedCopy), "corrected " + wideToUtf8(name));
     return FileResult::Corrected;

@@ -10,6 +10,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <objbase.h>
+#include <shellapi.h>
 
 #include "common/text_format.h"
 #include "dialog_fixture.h"
@@ -331,6 +332,46 @@ TEST_F(DialogTest, help_key_opens_the_manual_beside_the_executable) {
   DeleteFileW(ownManual.c_str());
   ASSERT_EQ(ShellRecorder::calls().size(), 2u);
   EXPECT_EQ(ShellRecorder::calls()[1].path, ownManual);
+}
+
+// When the shell cannot open the manual, a message box says so and names the file's full path,
+// with the caption and icon of the program's other OK boxes.
+TEST_F(DialogTest, a_manual_that_cannot_be_opened_is_named_in_a_message) {
+  wchar_t exe[1024] = {};
+  GetModuleFileNameW(nullptr, exe, 1024);
+  std::wstring exePath = exe;
+  std::wstring folder = exePath.substr(0, exePath.rfind(L'\\') + 1);
+  const std::wstring manual = folder + L"Ostrand.pdf";
+  const struct {
+    const char* name;
+    INT_PTR shellResult;
+    std::wstring message;
+  } cases[] = {
+      {"no program for PDF files", SE_ERR_NOASSOC,
+       L"マニュアルを開けませんでした。\r\nPDFを表示できるプログラムで、次のファイルを開いてください。\r\n" +
+           manual},
+      {"no such file", SE_ERR_FNF, L"マニュアルが見つかりませんでした。\r\n" + manual},
+      {"opened", 42, L""},
+  };
+  HWND dialog = openDialog();
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ShellRecorder shell(c.shellResult);
+    BoxAnswerer boxes;
+    SetFocus(GetDlgItem(dialog, IDC_OUTPUT_FOLDER));
+    guitest::typeKey(dialog, VK_F1);
+    ASSERT_EQ(ShellRecorder::calls().size(), 1u);
+    if (c.message.empty()) {
+      EXPECT_TRUE(boxes.seen().empty());
+      continue;
+    }
+    ASSERT_EQ(boxes.seen().size(), 1u);
+    EXPECT_EQ(boxes.seen()[0].text, c.message);
+    EXPECT_EQ(boxes.seen()[0].caption, L"Larkspan2");
+    EXPECT_EQ(boxes.seen()[0].owner, dialog);
+    EXPECT_EQ(boxes.seen()[0].icon, static_cast<UINT>(MB_ICONEXCLAMATION));
+    EXPECT_FALSE(boxes.seen()[0].hasYesNo);
+  }
 }
 
 // An empty folder C:\ostrand-browse-<process id>, removed at the end.

@@ -10,6 +10,7 @@ namespace {
 
 BoxAnswerer* activeAnswerer = nullptr;
 std::vector<ShellCall> recordedCalls;
+INT_PTR recordedResult = 42;
 
 std::wstring className(HWND window) {
   wchar_t name[64] = {};
@@ -32,8 +33,9 @@ UINT boxIcon(HWND box) {
   return found;
 }
 
-void recordShellCall(HWND owner, const std::wstring& path, int showCommand) {
+INT_PTR recordShellCall(HWND owner, const std::wstring& path, int showCommand) {
   recordedCalls.push_back(ShellCall{owner, path, showCommand});
+  return recordedResult;
 }
 
 }  // namespace
@@ -112,8 +114,9 @@ void CALLBACK BoxAnswerer::pollReady(HWND, UINT, UINT_PTR timer, DWORD) {
   self->waiting_ = nullptr;
 }
 
-ShellRecorder::ShellRecorder() {
+ShellRecorder::ShellRecorder(INT_PTR result) {
   recordedCalls.clear();
+  recordedResult = result;
   setShellOpener(&recordShellCall);
 }
 

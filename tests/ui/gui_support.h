@@ -60,10 +60,11 @@ struct ShellCall {
   int showCommand = 0;
 };
 
-// While it exists, shellOpen records its calls here instead of opening anything.
+// While it exists, shellOpen records its calls here instead of opening anything, and answers
+// each with `result` (by default a success; SE_ERR_NOASSOC when no program is registered).
 class ShellRecorder {
  public:
-  ShellRecorder();
+  explicit ShellRecorder(INT_PTR result = 42);
   ~ShellRecorder();
   ShellRecorder(const ShellRecorder&) = delete;
   ShellRecorder& operator=(const ShellRecorder&) = delete;

@@ -11,7 +11,9 @@ the message box that refuses it.
 
 - The sample's entries: the run must leave the same output files as ostrand-batch given the same
   entries as flags, write "Ostrand.txt" in the temporary folder with the same bytes as the batch
-  program's --log file, and write the settings file it started from back unchanged.
+  program's --log file, and write the settings file it started from back unchanged. Where no
+  program opens text files (a fresh Wine prefix), the log is named in a message box instead;
+  F1 without a manual beside the program names the missing manual.
 - A table of settings files (out-of-range, empty and non-numeric "Kei", "BKei", "Year", "Month";
   texts in quotes): each runs through both front ends, Ostrand.exe with the file beside it and
   ostrand-batch --settings with a copy of it. Both must run the same job (the same run log, the
@@ -153,6 +155,24 @@ def compare_runs(setup, what, failures):
     return gui_files
 
 
+def check_boxes_after_the_run(setup, said, failures):
+    """The message box that names the run log where no program opens it, and the one that names
+    the missing manual after F1, as ui_driver reported them."""
+    prefix = "ui_driver: "
+    reported = dict(line[len(prefix):].split(": ", 1) for line in said.splitlines()
+                    if line.startswith(prefix) and ": " in line[len(prefix):])
+    log_path = reported.get("run log", "?")
+    if "ui_driver: viewer closed" not in said:
+        expected = ("ログファイルを開けませんでした。 | テキストエディターなどで、"
+                    f"次のファイルを開いてください。 | {log_path}")
+        if reported.get("message box after the run") != expected:
+            failures.append(f"no message box naming the log {log_path}")
+    manual = wine_path(os.path.join(os.path.dirname(setup.program), "Ostrand.pdf"))
+    expected = f"マニュアルが見つかりませんでした。 | {manual}"
+    if reported.get("message box after F1") != expected:
+        failures.append(f"F1 without a manual: expected the message {expected!r}")
+
+
 def case_flags(setup, failures):
     """The sample's entries: from the settings file in the dialog, as flags in the batch."""
     settings = setup.entries()
@@ -161,6 +181,7 @@ def case_flags(setup, failures):
     print(said, end="")
     if status != 0:
         failures.append(f"ui_driver exited {status}")
+    check_boxes_after_the_run(setup, said, failures)
     if folder_hash(setup.input) != setup.input_hash:
         failures.append("the desktop program's run changed the input folder")
     batch = setup.run_batch(["--in", wine_path(setup.input), "--out", wine_path(setup.out),
@@ -262,8 +283,9 @@ def case_cancelled_run(setup, work, failures):
             f.write(bytes_)
     write_settings(setup.ini, setup.entries({"In": wine_path(source),
                                              "Par": wine_path(os.path.join(sample, "sample.par"))}))
-    driven = subprocess.run([setup.args.emulator, setup.args.driver, wine_path(setup.program),
-                             wine_path(setup.gui_log), "20"], capture_output=True, timeout=300)
+    driven = subprocess.run([setup.args.emulator, setup.args.driver, "--cancel-at=20",
+                             wine_path(setup.program), wine_path(setup.gui_log)],
+                            capture_output=True, timeout=300)
     print(driven.stdout.decode("utf-8", "replace"), end="")
     if driven.returncode != 0:
         failures.append(f"cancelled run: ui_driver exited {driven.returncode}")

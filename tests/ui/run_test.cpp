@@ -3,6 +3,7 @@
 // on the Cancel button.
 #include <windows.h>
 #include <commctrl.h>
+#include <shellapi.h>
 
 #include <mutex>
 #include <string>
@@ -42,7 +43,7 @@ class SteppingCorrectors : public FileCorrectorFactory {
   class Worker : public FileCorrector {
    public:
     explicit Worker(SteppingCorrectors& owner) : owner_(owner) {}
-    FileResult correctDmFile(const FileTask& task, FileLog&, Progress& progress,
+    FileResult correctDmFile(const FileTask& task, FileLog&, Progress& progress, FileOutcome&,
                              std::wstring& finishedCopy) override {
       {
         std::lock_guard<std::mutex> lock(owner_.mutex_);
@@ -184,6 +185,28 @@ TEST_F(RunTest, answering_yes_keeps_the_files_before_the_first_unfinished_one) {
   EXPECT_EQ(call.path, std::wstring(temp) + L"Ostrand.txt");
   std::string bytes = testsupport::readBytes(call.path);
   EXPECT_NE(bytes.find("\r\n"), std::string::npos);
+}
+
+// Without a program for text files the shell opens nothing; a message box then names the run
+// log file's full path, with the caption and icon of the other OK boxes.
+TEST_F(RunTest, a_run_log_that_cannot_be_opened_is_named_in_a_message) {
+  BoxAnswerer boxes;
+  ShellRecorder shell(SE_ERR_NOASSOC);
+  SendDlgItemMessageW(dialog, IDC_EXECUTE, BM_CLICK, 0, 0);
+
+  ASSERT_EQ(ShellRecorder::calls().size(), 1u);
+  wchar_t temp[MAX_PATH] = {};
+  GetTempPathW(MAX_PATH, temp);
+  const std::wstring log = std::wstring(temp) + L"Ostrand.txt";
+  EXPECT_EQ(ShellRecorder::calls()[0].path, log);
+  ASSERT_EQ(boxes.seen().size(), 1u);
+  EXPECT_EQ(boxes.seen()[0].text, L"ログファイルを開けませんでした。\r\nテキストエディターなどで、"
+                                  L"次のファイルを開いてください。\r\n" + log);
+  EXPECT_EQ(boxes.seen()[0].caption, L"Larkspan2");
+  EXPECT_EQ(boxes.seen()[0].owner, dialog);
+  EXPECT_EQ(boxes.seen()[0].icon, static_cast<UINT>(MB_ICONEXCLAMATION));
+  EXPECT_TRUE(testsupport::exists(log));
+  EXPECT_EQ(guitest::itemText(dialog, IDC_EXECUTE), L"実行");
 }
 
 TEST_F(RunTest, answering_no_lets_the_run_go_on) {

@@ -1,13 +1,19 @@
 // Drives the real Ostrand.exe from outside, as a user would, for the end-to-end test:
 // starts it, waits for its dialog, clicks 実行, waits for the run to end (the button reads 実行
 // again and the run log file "Ostrand.txt" exists in the temporary folder), closes the viewer the
-// program opened for the log, copies the log to <log copy>, and ends the program with the
-// dialog's Cancel command. When 実行 brings up a message box instead (a refusal before the run),
-// prints its text as "ui_driver: message box: <text>" (UTF-8), answers it with OK and ends the
-// program the same way. With <cancel at>, it clicks キャンセル once the progress bar has reached
-// that percentage and answers はい to the question. Prints what it did; exits 0 after a run, 3
-// after a refusal, 1 on any failure.
-//   ui_driver <path of Ostrand.exe> <log copy path> [<cancel at>]
+// program opened for the log, or, where no program opens text files, reads and answers the
+// message box that names the log instead; copies the log to <log copy>; presses F1 and answers
+// the message box that a missing manual gives; and ends the program with the dialog's Cancel
+// command. Prints what it did (message texts in UTF-8, their line ends as " | "). When 実行
+// brings up a message box instead (a refusal before the run), prints its text as
+// "ui_driver: message box: <text>" (UTF-8), answers it with OK and ends the program the same way.
+// Exits 0 after a run, 3 after a refusal, 1 on any failure.
+// With a <screenshot folder>, each message box is held on screen until <folder>\<name>.go exists,
+// after <folder>\<name>.ready has been written with its rectangle ("x y width height"); the
+// names are "log-box" and "manual-box".
+// With --cancel-at=N it clicks キャンセル once the progress bar has reached N % and answers はい
+// to the question "処理を中止しますか？"; the run must then end cancelled.
+//   ui_driver [--cancel-at=N] <path of Ostrand.exe> <log copy path> [<screenshot folder>]
 #include <windows.h>
 #include <commctrl.h>
 
@@ -76,8 +82,60 @@ bool fileExists(const std::wstring& path) {
   return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-// Closes every visible top-level window of the viewer the program started for its log.
-void closeViewers(DWORD ownProcess, DWORD programProcess) {
+std::wstring screenshots;  // the screenshot folder; empty when none is given
+
+// Prints "ui_driver: <what>: <text>" in UTF-8, line ends as " | ".
+void report(const char* what, const std::wstring& text) {
+  std::wstring shown;
+  for (size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == L'\r' && i + 1 < text.size() && text[i + 1] == L'\n') continue;
+    shown += text[i] == L'\n' ? std::wstring(L" | ") : std::wstring(1, text[i]);
+  }
+  std::string bytes(shown.size() * 4 + 1, '\0');
+  const int length = WideCharToMultiByte(CP_UTF8, 0, shown.c_str(), static_cast<int>(shown.size()),
+                                         bytes.data(), static_cast<int>(bytes.size()), nullptr,
+                                         nullptr);
+  bytes.resize(static_cast<size_t>(length > 0 ? length : 0));
+  std::printf("ui_driver: %s: %s\n", what, bytes.c_str());
+  std::fflush(stdout);
+}
+
+// A message box of the program, waited for at most `milliseconds`; nullptr when none came.
+HWND waitForBox(DWORD processId, DWORD milliseconds) {
+  const DWORD start = GetTickCount();
+  do {
+    HWND box = topWindow(processId, L"Larkspan2");
+    if (box != nullptr) return box;
+    Sleep(50);
+  } while (GetTickCount() - start < milliseconds);
+  return nullptr;
+}
+
+// Reports the box's text (its static control, id 0xFFFF), holds it for a screenshot when asked,
+// and answers it with OK.
+void answerBox(HWND box, const char* what, const wchar_t* shotName) {
+  Sleep(300);
+  report(what, controlText(GetDlgItem(box, 0xFFFF)));
+  if (!screenshots.empty()) {
+    RECT rect;
+    GetWindowRect(box, &rect);
+    FILE* ready = _wfopen((screenshots + L"\\" + shotName + L".ready").c_str(), L"wb");
+    if (ready != nullptr) {
+      std::fprintf(ready, "%ld %ld %ld %ld\n", rect.left, rect.top, rect.right - rect.left,
+                   rect.bottom - rect.top);
+      std::fclose(ready);
+    }
+    const std::wstring go = screenshots + L"\\" + shotName + L".go";
+    const DWORD start = GetTickCount();
+    while (!fileExists(go) && GetTickCount() - start < 60000) Sleep(50);
+  }
+  PostMessageW(box, WM_COMMAND, IDOK, 0);
+  for (int i = 0; i < 100 && IsWindow(box); ++i) Sleep(50);
+}
+
+// Closes every visible top-level window of the viewer the program started for its log; false
+// when none came.
+bool closeViewers(DWORD ownProcess, DWORD programProcess) {
   for (int round = 0; round < 50; ++round) {
     bool closed = false;
     HWND window = GetTopWindow(nullptr);
@@ -92,9 +150,10 @@ void closeViewers(DWORD ownProcess, DWORD programProcess) {
         closed = true;
       }
     }
-    if (closed) return;
+    if (closed) return true;
     Sleep(100);
   }
+  return false;
 }
 
 // The Yes button of the question box, when the box asks to stop the processing.
@@ -150,7 +209,16 @@ Outcome drive(const std::wstring& program, const std::wstring& logCopy, int canc
     bool cancelClicked = false;
     bool answered = false;
     while (GetTickCount() - start < kTimeoutMs) {
+      // A box that names the log comes after the end of the run (the log exists by then); the
+      // question after a click on キャンセル is answered; any other box is a refusal before the
+      // run.
       HWND box = topWindow(process.dwProcessId, L"Larkspan2");
+      std::wstring label = controlText(button);
+      if (label == L"キャンセル") sawRunning = true;
+      if (label == L"実行" && fileExists(runLog)) {
+        ended = true;
+        break;
+      }
       if (box != nullptr && cancelClicked && !answered) {
         if (HWND yes = questionYesButton(box)) {
           PostMessageW(yes, BM_CLICK, 0, 0);
@@ -160,16 +228,7 @@ Outcome drive(const std::wstring& program, const std::wstring& logCopy, int canc
           continue;
         }
       }
-      if (box != nullptr) {
-        Sleep(200);  // its text is set before it shows; give it time to settle all the same
-        printMessageBox(box);
-        PostMessageW(box, WM_COMMAND, IDOK, 0);
-        refused = true;
-        break;
-      }
-      std::wstring label = controlText(button);
-      if (label == L"キャンセル") sawRunning = true;
-      if (cancelAt >= 0 && !cancelClicked && label == L"キャンセル") {
+      if (cancelAt >= 0 && !cancelClicked && box == nullptr && label == L"キャンセル") {
         DWORD_PTR position = 0;
         SendMessageTimeoutW(GetDlgItem(dialog, 9001), PBM_GETPOS, 0, 0, SMTO_NORMAL, 2000,
                             &position);
@@ -179,8 +238,11 @@ Outcome drive(const std::wstring& program, const std::wstring& logCopy, int canc
           std::printf("ui_driver: clicked キャンセル at %d %%\n", static_cast<int>(position));
         }
       }
-      if (label == L"実行" && fileExists(runLog)) {
-        ended = true;
+      if (box != nullptr) {
+        Sleep(200);  // its text is set before it shows; give it time to settle all the same
+        printMessageBox(box);
+        PostMessageW(box, WM_COMMAND, IDOK, 0);
+        refused = true;
         break;
       }
       Sleep(50);
@@ -196,7 +258,14 @@ Outcome drive(const std::wstring& program, const std::wstring& logCopy, int canc
     } else if (ended && cancelAt >= 0 && !answered) {
       fail("the run ended before it could be cancelled");
     } else if (ended) {
-      closeViewers(GetCurrentProcessId(), process.dwProcessId);
+      report("run log", runLog);
+      // Either a viewer opens the log, or the program names it in a message box.
+      HWND box = waitForBox(process.dwProcessId, 5000);
+      if (box != nullptr) {
+        answerBox(box, "message box after the run", L"log-box");
+      } else if (closeViewers(GetCurrentProcessId(), process.dwProcessId)) {
+        std::printf("ui_driver: viewer closed\n");
+      }
       if (CopyFileW(runLog.c_str(), logCopy.c_str(), FALSE) != 0) {
         outcome = Outcome::Ran;
       } else {
@@ -205,6 +274,21 @@ Outcome drive(const std::wstring& program, const std::wstring& logCopy, int canc
       std::printf("ui_driver: run ended, status line \"%ls\" hidden: %s\n",
                   controlText(GetDlgItem(dialog, 3751)).c_str(),
                   IsWindowVisible(GetDlgItem(dialog, 3751)) ? "no" : "yes");
+      // The help key, typed through the system's input queue into the dialog (only typed keys
+      // become the help command), with no manual beside the program.
+      SetForegroundWindow(dialog);
+      Sleep(300);
+      INPUT keys[2] = {};
+      keys[0].type = keys[1].type = INPUT_KEYBOARD;
+      keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+      keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+      SendInput(2, keys, sizeof(INPUT));
+      box = waitForBox(process.dwProcessId, 5000);
+      if (box != nullptr) {
+        answerBox(box, "message box after F1", L"manual-box");
+      } else {
+        std::printf("ui_driver: no message box after F1\n");
+      }
     } else {
       fail("the run did not end in time");
     }
@@ -222,11 +306,19 @@ Outcome drive(const std::wstring& program, const std::wstring& logCopy, int canc
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  int cancelAt = -1;
+  const std::wstring cancelOption = L"--cancel-at=";
+  if (argc > 1 && std::wstring(argv[1]).rfind(cancelOption, 0) == 0) {
+    cancelAt = _wtoi(argv[1] + cancelOption.size());
+    ++argv;
+    --argc;
+  }
   if (argc != 3 && argc != 4) {
-    std::printf("usage: ui_driver <Ostrand.exe> <log copy> [<cancel at percent>]\n");
+    std::printf("usage: ui_driver [--cancel-at=N] <Ostrand.exe> <log copy> [<screenshot folder>]\n");
     return 2;
   }
-  switch (drive(argv[1], argv[2], argc == 4 ? _wtoi(argv[3]) : -1)) {
+  if (argc == 4) screenshots = argv[3];
+  switch (drive(argv[1], argv[2], cancelAt)) {
     case Outcome::Ran: return 0;
     case Outcome::Refused: return 3;
     case Outcome::Failed: break;

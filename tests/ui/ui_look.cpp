@@ -69,7 +69,7 @@ class PausingCorrector : public FileCorrector {
  public:
   explicit PausingCorrector(HWND& dialog) : dialog_(dialog) {}
 
-  FileResult correctDmFile(const FileTask& task, FileLog&, Progress& progress,
+  FileResult correctDmFile(const FileTask& task, FileLog&, Progress& progress, FileOutcome&,
                            std::wstring&) override {
     ++fileNumber_;
     WIN32_FILE_ATTRIBUTE_DATA data = {};
@@ -96,7 +96,7 @@ class PausingCorrectors : public FileCorrectorFactory {
   }
 };
 
-void noShell(HWND, const std::wstring&, int) {}
+INT_PTR noShell(HWND, const std::wstring&, int) { return 42; }
 
 // Writes <markers>\labels.txt: for every label, checkbox and group box, its id, its width and the
 // width its text needs, both in dialog units, so that a clipped text shows as a number.
