@@ -35,6 +35,7 @@ const wchar_t* const kSameParameters =
 const wchar_t* const kTruncated = L"ファイルが途中で終わっているため、補正できません";
 const wchar_t* const kBadModificationCount = L"修正回数が不正なため、補正できません";
 const wchar_t* const kBadUnit = L"座標単位が不正なため、補正できません";
+const wchar_t* const kRecordsOutOfStep = L"レコード長が一定でないため、補正できません";
 
 // One block of the file's history: its history record, its organisation record and its
 // continuation records, kept byte for byte until the header is written.
@@ -81,8 +82,11 @@ class OneFile {
       }
       if (input_.read(record_) == 0) {
         if (input_.failed()) break;  // a read error, not the end of the file
-        // The header (records 1 to 3 and the history) is incomplete.
-        if (recordCounter_ <= 3) refuse(kTruncated);
+        if (input_.outOfStep()) {
+          refuse(kRecordsOutOfStep);
+        } else if (recordCounter_ <= 3) {
+          refuse(kTruncated);  // the header (records 1 to 3 and the history) is incomplete
+        }
         break;
       }
       if (recordCounter_ == 1) {
@@ -118,8 +122,13 @@ class OneFile {
   // A record of the header part must be complete: a short one ends the file inside its header.
   bool complete(const Record& record) {
     if (record.size == input_.recordLength() && record.size >= kRecordFieldWidth) return true;
-    // A read error is reported as such by the caller; otherwise the file ends in its header.
-    if (!input_.failed()) refuse(kTruncated);
+    // A read error is reported as such by the caller; otherwise the records are out of step or
+    // the file ends in its header.
+    if (input_.outOfStep()) {
+      refuse(kRecordsOutOfStep);
+    } else if (!input_.failed()) {
+      refuse(kTruncated);
+    }
     return false;
   }
 

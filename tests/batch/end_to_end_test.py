@@ -35,6 +35,7 @@ YEAR, MONTH = 6, 5
 INDEX_BAD = "インデックスファイル {}  不良\u3000系情報不定"
 PARAMETERS_FAILED = "指定のパラメーターを読み込めませんでした"
 WRITE_FAILED = "{} 書き込み失敗"
+RECORDS_OUT_OF_STEP = "レコード長が一定でないため、補正できません"
 USAGE = "使い方: ostrand-batch"
 SKIPPED = 77
 REFUSALS = [dm_sample.REFUSAL_DATUM, dm_sample.REFUSAL_FIVE, dm_sample.REFUSAL_SAME,
@@ -563,6 +564,64 @@ def case_refused_before_the_run(program, scratch, check):
     check.equal(folder_hash(sample.input), before, "input folder hash")
 
 
+def case_records_out_of_step(program, scratch, check):
+    """Copies of a sample file whose records are out of step (a short line in the header, the
+    history or the body, a line end of the other kind, no line ends) are refused with no output
+    and an earlier output of their name left alone; copies that differ only at the end of the
+    file are corrected as the file itself."""
+    sample = Sample(scratch)
+    with open(os.path.join(sample.input, "a01_ld35.dm"), "rb") as f:
+        good = f.read()
+    records = good.split(b"\r\n")[:-1]
+
+    def cut(index, columns):
+        damaged = list(records)
+        damaged[index] = damaged[index][:columns]
+        return b"".join(r + b"\r\n" for r in damaged)
+
+    mixed = b"".join(r + (b"\n" if i == 10 else b"\r\n") for i, r in enumerate(records))
+    damaged = {
+        "d1_short_header.dm": cut(0, 50),
+        "d2_short_history.dm": cut(3, 40),
+        "d3_short_organisation.dm": cut(4, 40),
+        "d4_short_coordinates.dm": cut(7, 50),  # the first of an element's two records
+        "d5_short_body.dm": cut(16, 50),
+        "d6_mixed_line_ends.dm": mixed,
+        "d7_no_line_ends.dm": b"".join(records),
+    }
+    complete = {"v1_last_line_end_missing.dm": good[:-2], "v2_end_of_file_byte.dm": good + b"\x1a"}
+    for name, data in list(damaged.items()) + list(complete.items()):
+        with open(os.path.join(sample.input, name), "wb") as f:
+            f.write(data)
+    os.mkdir(sample.output)
+    earlier = os.path.join(sample.output, "d2_short_history.dm")
+    with open(earlier, "wb") as f:
+        f.write(b"an earlier output")
+    before = folder_hash(sample.input)
+
+    r = program.run(sample.args(program))
+    check.equal(r.returncode, 4, "exit status")
+    outcomes = dict(sample.expected["files"])
+    outcomes.update({name: RECORDS_OUT_OF_STEP for name in damaged})
+    outcomes.update({name: "corrected" for name in complete})
+    check.equal(log_lines(check, program, r.stdout), sample.expected_log(program, outcomes=outcomes),
+                "log lines")
+    corrected = [n for n, outcome in outcomes.items() if outcome == "corrected"]
+    check.equal(sorted(os.listdir(sample.output)), sorted(corrected + ["d2_short_history.dm"]),
+                "output folder")
+    with open(earlier, "rb") as f:
+        check.equal(f.read(), b"an earlier output", "the earlier output of a refused file")
+    with open(os.path.join(sample.output, "a01_ld35.dm"), "rb") as f:
+        corrected_good = f.read()
+    with open(os.path.join(sample.output, "v1_last_line_end_missing.dm"), "rb") as f:
+        check(f.read() == corrected_good[:-2], "the file without its last line end")
+    with open(os.path.join(sample.output, "v2_end_of_file_byte.dm"), "rb") as f:
+        check(f.read() == corrected_good + b"\x1a", "the file with an end-of-file byte")
+    stderr = program.decode(r.stderr)
+    check(summary_line(6, 11, 0, 2, 0) in stderr, f"summary line: {stderr!r}")
+    check.equal(folder_hash(sample.input), before, "input folder hash")
+
+
 def case_interrupt(program, scratch, check):
     """Ctrl-C (SIGINT) during a file: cancel lines in the log, no output for that file, exit 3."""
     sample = Sample(scratch)
@@ -986,8 +1045,9 @@ def main():
     cases = [case_sample_run, case_settings_file_and_zone,
              case_settings_file_read_as_the_dialog_reads_it, case_settings_path_spellings,
              case_usage_errors, case_parameter_load_fails, case_refused_before_the_run,
-             case_report_json, case_report_html, case_report_cannot_be_written, case_dry_run,
-             case_exit_status, case_jobs_1_and_4_agree]
+             case_records_out_of_step, case_report_json, case_report_html,
+             case_report_cannot_be_written, case_dry_run, case_exit_status,
+             case_jobs_1_and_4_agree]
     if not program.windows:
         # Ctrl-C cannot be sent to a program under Wine from here
         cases += [case_interrupt, case_interrupt_keeps_a_prefix]

@@ -225,6 +225,10 @@ TEST_F(DmFileCorrectorTest, refusals) {
        L"ファイルが途中で終わっているため、補正できません"},
       {"last history record without its line end", head.bytes().substr(0, 5 * 86 - 2), 5,
        L"ファイルが途中で終わっているため、補正できません"},
+      {"one record without a line end", head.record(0).substr(0, 84) + "  ", 5,
+       L"ファイルが途中で終わっているため、補正できません"},
+      {"a short last history record", head.bytes().substr(0, 4 * 86) + head.record(4).substr(0, 40) + "\r\n", 5,
+       L"ファイルが途中で終わっているため、補正できません"},
       {"modification count 99: its successor does not fit the field",
        withHeader(dmtest::headerRecord("09LD35", 99), frame), 5,
        L"修正回数が不正なため、補正できません"},
@@ -248,6 +252,107 @@ TEST_F(DmFileCorrectorTest, refusals) {
     EXPECT_EQ(outcome.points, 0);
     EXPECT_EQ(output(), "an earlier output");
     EXPECT_FALSE(temporaryExists());
+  }
+}
+
+// The records of a file with a continuation record, an element with three coordinate records
+// and two other records, each with its line end.
+std::vector<std::string> recordsOfAFullFile(const std::string& lineEnd) {
+  const Line lines[] = {
+      dmtest::headerRecord("09LD35", 0),
+      dmtest::frameRecord(-1500, -2000, 0, 0, 1),
+      Line().text(0, "record three"),
+      dmtest::historyRecord(98, 4, 1, 3, {"01"}),
+      dmtest::organisationRecord("", {}),
+      Line().text(0, "continuation"),
+      dmtest::elementRecord(2, 14, 3, 0, 0),
+      dmtest::kind2Record({{1000, 2000}, {1100, 2100}, {1200, 2200}, {1300, 2300}, {1400, 2400},
+                           {1500, 2500}}),
+      dmtest::kind2Record({{1600, 2600}, {1700, 2700}, {1800, 2800}, {1900, 2900}, {2000, 3000},
+                           {2100, 3100}}),
+      dmtest::kind2Record({{2200, 3200}, {2300, 3300}}),
+      Line().text(0, "G 1"),
+      Line().text(0, "G 2"),
+  };
+  std::vector<std::string> records;
+  for (const Line& line : lines) records.push_back(line.fields() + lineEnd);
+  return records;
+}
+
+std::string joined(const std::vector<std::string>& records) {
+  std::string bytes;
+  for (const std::string& record : records) bytes += record;
+  return bytes;
+}
+
+// Record `index` cut to `columns` columns or lengthened to them, keeping its line end.
+std::string withLineOf(const std::string& lineEnd, int index, int columns) {
+  std::vector<std::string> records = recordsOfAFullFile(lineEnd);
+  std::string fields = records[index].substr(0, 84);
+  fields.resize(static_cast<std::size_t>(columns), 'x');
+  records[index] = fields + lineEnd;
+  return joined(records);
+}
+
+// Record `index` with another line end.
+std::string withLineEnd(const std::string& lineEnd, int index, const std::string& otherEnd) {
+  std::vector<std::string> records = recordsOfAFullFile(lineEnd);
+  records[index] = records[index].substr(0, 84) + otherEnd;
+  return joined(records);
+}
+
+TEST_F(DmFileCorrectorTest, recordsOutOfStepAreRefused) {
+  // Every record of the header, the history and the body is read at the record length. A line
+  // that ends early or late, or in another line end, shifts every later record; so does a file
+  // without line ends. Such a file is refused, whatever record it shows in.
+  const std::string crLf = "\r\n";
+  const std::string lf = "\n";
+  std::string noLineEnds;
+  for (const std::string& record : recordsOfAFullFile("")) noLineEnds += record;
+  std::vector<std::string> twoHalves = recordsOfAFullFile(crLf);
+  twoHalves[8] = twoHalves[8].substr(0, 40) + crLf;
+  twoHalves[9] = twoHalves[9].substr(0, 42) + crLf;  // the two lines together: 86 bytes
+  const struct {
+    const char* name;
+    std::string input;
+  } cases[] = {
+      {"short header record", withLineOf(crLf, 0, 50)},
+      {"short frame record", withLineOf(crLf, 1, 50)},
+      {"short record 3", withLineOf(crLf, 2, 60)},
+      {"short history record", withLineOf(crLf, 3, 40)},
+      {"short history record of an LF file", withLineOf(lf, 3, 40)},
+      {"short organisation record", withLineOf(crLf, 4, 40)},
+      {"short continuation record", withLineOf(crLf, 5, 70)},
+      {"short element record", withLineOf(crLf, 6, 49)},
+      {"short first coordinate record", withLineOf(crLf, 7, 50)},
+      {"short coordinate record inside an element", withLineOf(crLf, 8, 50)},
+      {"short body record", withLineOf(crLf, 10, 50)},
+      {"short body record of an LF file", withLineOf(lf, 10, 50)},
+      {"long body record", withLineOf(crLf, 10, 100)},
+      {"long history record", withLineOf(crLf, 3, 85)},
+      {"two short lines as long as one record", joined(twoHalves)},
+      {"an LF line in a CR LF file", withLineEnd(crLf, 8, lf)},
+      {"a CR LF line in an LF file", withLineEnd(lf, 8, crLf)},
+      {"an LF header in a CR LF file", withLineEnd(crLf, 0, lf)},
+      {"no line ends at all", noLineEnds},
+      {"no line end in the first 86 bytes", withLineEnd(crLf, 0, "  ").substr(0, 86) + noLineEnds},
+  };
+  writeBytes(folder.path() / "out.dm", "an earlier output");
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    log.clear();
+    EXPECT_EQ(correct(c.input), FileResult::Refused);
+    EXPECT_EQ(log.text(), L"レコード長が一定でないため、補正できません\r\n");
+    EXPECT_EQ(output(), "an earlier output");
+    EXPECT_FALSE(temporaryExists());
+  }
+
+  // The same files with all their records in step are corrected.
+  for (const std::string& lineEnd : {crLf, lf}) {
+    SCOPED_TRACE(lineEnd.size());
+    log.clear();
+    EXPECT_EQ(correct(joined(recordsOfAFullFile(lineEnd))), FileResult::Corrected);
+    EXPECT_EQ(log.text(), L"");
   }
 }
 
@@ -494,22 +599,35 @@ TEST_F(DmFileCorrectorTest, jisFileGetsFullWidthJisText) {
 }
 
 TEST_F(DmFileCorrectorTest, shortFinalRecordsAreWrittenAsRead) {
+  // The end of the file: a short final record is no record out of step.
   const std::string head = dmtest::standardHead().bytes();
   const std::string g = DmFile().add(Line().text(0, "G")).bytes();
+  DmFile lfHead("\n");
+  lfHead.add(dmtest::headerRecord("09LD35", 0))
+      .add(dmtest::frameRecord(-1500, -2000, 0, 0, 1))
+      .add(Line().text(0, "record three"))
+      .add(dmtest::historyRecord(98, 4, 0, 3, {"01", "02"}))
+      .add(dmtest::organisationRecord("", {}));
+  const std::string lfG = DmFile("\n").add(Line().text(0, "G")).bytes();
   const struct {
     const char* name;
+    std::string head;
     std::string tail;
   } cases[] = {
-      {"DOS end-of-file byte", g + "\x1A"},
-      {"last line end missing", g + g.substr(0, 84)},
-      {"an element cut short", g + DmFile().add(dmtest::elementRecord(2, 6, 1, 0, 0)).bytes().substr(0, 33)},
+      {"DOS end-of-file byte", head, g + "\x1A"},
+      {"last line end missing", head, g + g.substr(0, 84)},
+      {"an element cut short", head, g + DmFile().add(dmtest::elementRecord(2, 6, 1, 0, 0)).bytes().substr(0, 33)},
+      {"a short last line with its line end", head, g + g.substr(0, 50) + "\r\n"},
+      {"LF records, last line end missing", lfHead.bytes(), lfG + lfG.substr(0, 84)},
+      {"LF records, a short last line", lfHead.bytes(), lfG + lfG.substr(0, 20) + "\n"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ASSERT_EQ(correct(head + c.tail), FileResult::Corrected);
+    ASSERT_EQ(correct(c.head + c.tail), FileResult::Corrected);
     const std::string out = output();
-    ASSERT_EQ(out.size(), head.size() + 2 * 86 + c.tail.size());
-    EXPECT_EQ(out.substr(head.size() + 2 * 86), c.tail);
+    const std::size_t newBlock = 2 * (c.head.size() / 5);  // two records of the head's length
+    ASSERT_EQ(out.size(), c.head.size() + newBlock + c.tail.size());
+    EXPECT_EQ(out.substr(c.head.size() + newBlock), c.tail);
   }
 }
 
@@ -738,7 +856,11 @@ TEST_F(DmFileCorrectorTest, randomBytesAreRefusedOrCopied) {
     for (char& b : bytes) b = static_cast<char>(random() % 256);
     if (i % 3 == 1) bytes = head + bytes;
     if (i % 3 == 2) {
-      // Newlines where records end, so that the record length is found and the body is walked.
+      // Line ends where records end and nowhere else, so that the records are in step and the
+      // body is walked.
+      for (char& b : bytes) {
+        if (b == '\n') b = ' ';
+      }
       bytes = head + bytes;
       for (std::size_t p = 84; p + 1 < bytes.size(); p += 86) bytes[p] = '\r', bytes[p + 1] = '\n';
     }
