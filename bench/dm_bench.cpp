@@ -98,22 +98,23 @@ int main(int argc, char** argv) {
   settings.month = 12;
   settings.adviceNumber = L"第１号";
   settings.organisation = L"ベンチマーク";
-  RunState state;
-  MessageLog log;
+  FileLog log;
   CorrectionModel model;
   std::wstring header;
   if (model.readParameterFile((folder / "bench.par").wstring(), header) == 0) {
     std::fprintf(stderr, "the parameter file did not load\n");
     return 1;
   }
-  DmFileCorrector corrector(settings, state, log, model);
+  DmFileCorrector corrector(settings, model);
   SilentProgress progress;
 
   // Wall time, and the process's CPU time, which is what the figure is on a loaded machine.
   const std::clock_t cpuStart = std::clock();
   const auto start = std::chrono::steady_clock::now();
-  const FileResult result =
-      corrector.correctDmFile((folder / "in.dm").wstring(), (folder / "out.dm").wstring(), progress);
+  std::wstring finishedCopy;
+  const FileResult result = corrector.correctDmFile(
+      FileTask{(folder / "in.dm").wstring(), (folder / "out.dm").wstring(), 0}, log, progress,
+      finishedCopy);
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   const double cpuSeconds = static_cast<double>(std::clock() - cpuStart) / CLOCKS_PER_SEC;

@@ -11,6 +11,7 @@
 #include "fuzz_files.h"
 #include "model/correction_model.h"
 #include "model/mesh_cell.h"
+#include "platform/platform.h"
 
 namespace {
 
@@ -58,17 +59,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   settings.month = 12;
   settings.adviceNumber = L"公共測量ＡＢ１２３ab";
   settings.organisation = L"測量ｶﾌﾞｼｷｶﾞｲｼｬ Survey";
-  static RunState state;
-  static MessageLog log;
-  log.clear();
-  state.pointErrorCount = 0;
-  model.setZone(size % 3 == 0 ? 0 : 9);
+  FileLog log;
 
   const std::wstring input = writeFuzzFile("in.dm", data, size);
   const std::wstring output = utf8ToWide(fuzzFolder() + "out.dm");
   QuietProgress progress;
-  DmFileCorrector corrector(settings, state, log, model);
-  corrector.correctDmFile(input, output, progress);
+  DmFileCorrector corrector(settings, model);
+  std::wstring finishedCopy;
+  const FileResult result = corrector.correctDmFile(
+      FileTask{input, output, size % 3 == 0 ? 0 : 9}, log, progress, finishedCopy);
+  // Only a corrected file leaves a copy, and it is complete.
+  if ((result == FileResult::Corrected) == finishedCopy.empty()) __builtin_trap();
+  if (!finishedCopy.empty()) platform::deleteFile(finishedCopy);
 
   // The input is never changed.
   std::FILE* f = std::fopen((fuzzFolder() + "in.dm").c_str(), "rb");

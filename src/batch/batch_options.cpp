@@ -20,6 +20,7 @@ const ValueOption kValueOptions[] = {
     {L"--year", ValueKind::Integer},  {L"--month", ValueKind::Integer},
     {L"--number", ValueKind::Text},   {L"--org", ValueKind::Text},
     {L"--zone", ValueKind::Integer},  {L"--log", ValueKind::Text},
+    {L"--jobs", ValueKind::Integer},
     {L"--report", ValueKind::Text},
 };
 
@@ -63,6 +64,7 @@ void store(BatchOptions& options, const std::wstring& name, const std::wstring& 
   else if (name == L"--org") options.organisation = text;
   else if (name == L"--zone") options.zone = number;
   else if (name == L"--log") options.logFile = text;
+  else if (name == L"--jobs") options.jobs = number;
   else if (name == L"--report") options.reportFile = text;
 }
 
@@ -115,6 +117,10 @@ ParseResult parseBatchArguments(const std::vector<std::wstring>& args, BatchOpti
       error = formatText(L"--report のファイル名は .json か .html で終えてください: %s", value);
       return ParseResult::UsageError;
     }
+    if (name == L"--jobs" && number < 1) {
+      error = formatText(L"--jobs には 1 以上の数を指定してください: %s", value);
+      return ParseResult::UsageError;
+    }
     store(options, name, value, number);
   }
   return options.help ? ParseResult::Help : ParseResult::Ok;
@@ -142,6 +148,7 @@ std::wstring batchUsage() {
          L"  --dry-run        試しの実行: 確認・読み込み・補正・ログは実際の実行と同じ\n"
          L"                   ですが、出力フォルダーには何も書き込みません（作りません）\n"
          L"  --quiet          進み具合を表示しません\n"
+         L"  --jobs N         同時に補正するファイルの数（既定: 論理プロセッサーの数）\n"
          L"  --help           この説明を表示します\n"
          L"最後に、標準エラー出力へ集計の1行を出します。ファイルの補正・補正不可・失敗\n"
          L"の数と、補正できなかった（未補正の）座標点・図郭点の数です。\n"

@@ -2,7 +2,7 @@
 //
 //   ostrand-batch [--settings FILE] [--in DIR] [--out DIR] [--par FILE] [--year N] [--month N]
 //                 [--number TEXT] [--org TEXT] [--zone N] [--log FILE] [--report FILE]
-//                 [--dry-run] [--quiet]
+//                 [--dry-run] [--quiet] [--jobs N]
 //
 // Every option that takes a value accepts it as the next argument or after '=' ("--in=DIR").
 // An option given twice counts with its last value.
@@ -25,6 +25,7 @@ struct BatchOptions {
   std::optional<std::wstring> organisation;
   std::optional<int> zone;  // 1 to 19 selects list entry zone - 1; anything else no entry
   std::optional<std::wstring> logFile;
+  std::optional<int> jobs;  // workers, 1 or more; none: one per logical processor
   std::optional<std::wstring> reportFile;  // ends in .json or .html (checked when parsed)
   bool dryRun = false;
   bool quiet = false;

@@ -84,10 +84,11 @@ int runBatchProgram(const std::vector<std::wstring>& args) {
 
   const bool showProgress = !options.quiet && isTerminal(stderr);
   BatchHost host(assembled, job->state, showProgress);
-  RunDriver driver(job->settings, job->state, job->log, job->modelForRun, job->corrector, host);
+  RunDriver driver(job->settings, job->state, job->log, job->modelForRun, job->correctors, host);
+  driver.setWorkerCount(options.jobs.value_or(0));
   host.setDriver(&driver);
   driver.setDryRun(options.dryRun);
-  job->corrector.setDryRun(options.dryRun);
+  job->correctors.setDryRun(options.dryRun);
   driver.startRun();
 
   const RunSummary& summary = driver.summary();

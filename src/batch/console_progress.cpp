@@ -64,9 +64,9 @@ int ConsoleProgress::SetPosition(std::int64_t done, std::int64_t total) {
   return SetRatio(total > 0 ? static_cast<double>(done) / static_cast<double>(total) : 0.0);
 }
 
+// The bar shows the whole run, so a new file's text keeps the percentage.
 void ConsoleProgress::SetText(const std::wstring& text) {
   text_ = text;
-  percent_ = 0;
   draw();
   report();
 }

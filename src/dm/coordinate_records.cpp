@@ -12,9 +12,8 @@ int roundHalfAway(double x) {
   return static_cast<int>(shifted);  // truncates towards zero
 }
 
-BodyCorrector::BodyCorrector(CorrectionModel& model, RunState& state, MessageLog& log,
-                             const SheetFrame& frame)
-    : model_(model), state_(state), log_(log), frame_(frame) {}
+BodyCorrector::BodyCorrector(PointCorrector& points, FileLog& log, const SheetFrame& frame)
+    : points_(points), log_(log), frame_(frame) {}
 
 void BodyCorrector::correctSheetPoint(int y, int x, int& newY, int& newX) {
   const double unit = frame_.unit;
@@ -24,7 +23,7 @@ void BodyCorrector::correctSheetPoint(int y, int x, int& newY, int& newX) {
   double correctedY = absY;
   double correctedX = absX;
   if (outcome_ != nullptr) ++outcome_->points;
-  if (model_.correctPoint(absY, absX, correctedY, correctedX)) {
+  if (points_.correctPoint(absY, absX, correctedY, correctedX)) {
     // Subtract the corrected origin, then divide by the unit, then multiply by 1000.
     newY = roundHalfAway((correctedY - frame_.correctedOrigin.east) / unit * 1000.0);
     newX = roundHalfAway((correctedX - frame_.correctedOrigin.north) / unit * 1000.0);
@@ -37,13 +36,8 @@ void BodyCorrector::correctSheetPoint(int y, int x, int& newY, int& newX) {
     ++outcome_->pointsNotCorrected;
     outcome_->noteUncorrectedPlace({absY, absX, 0.0});
   }
-  if (state_.pointErrorCount >= kPointErrorListLimit) return;
-  log_.logLine(L"座標(%12.3f, %12.3f) (%d 系)補正パラメータが見つかりませんでした", absX, absY,
-               model_.zone());
-  state_.pointErrorCount += 1;
-  if (state_.pointErrorCount == kPointErrorListLimit) {
-    log_.logLine(L"同一のエラーが100件を超えました、以降のエラーはリストされません");
-  }
+  log_.logPointError(L"座標(%12.3f, %12.3f) (%d 系)補正パラメータが見つかりませんでした", absX,
+                     absY, points_.zone());
 }
 
 // The written position as a reader of the output takes it, against the position read.

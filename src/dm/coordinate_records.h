@@ -1,17 +1,16 @@
 // The body of a DM file: element records and their coordinate records. Coordinates are integers
 // in coordinate units measured from corner 0 of the sheet; each point is made absolute, corrected
 // by the correction model and measured again from the corrected corner 0. Failed points keep
-// their values and are listed in the log, at most 100 per run.
+// their values and are listed in the file's log, of which the run lists at most 100.
 #pragma once
 
 #include "common/coord_point.h"
-#include "common/message_log.h"
+#include "common/file_log.h"
 #include "dm/dm_record.h"
 #include "dm/record_reader.h"
 #include "dm/record_writer.h"
-#include "model/correction_model.h"
+#include "model/point_corrector.h"
 #include "run/file_outcome.h"
-#include "run/job_settings.h"
 
 // The sheet frame of one file's body, filled from its header.
 struct SheetFrame {
@@ -21,9 +20,6 @@ struct SheetFrame {
   int unit = 1;                // size of one coordinate step in millimetres (greater than 0)
 };
 
-// The point failures listed per run; the cap message follows the last one listed.
-constexpr int kPointErrorListLimit = 100;
-
 // Integer nearest to x, halves away from zero: for x >= 0 the integer part of x + 0.5, otherwise
 // the integer part of x - 0.5. Values beyond the 32-bit range saturate; NaN gives 0.
 int roundHalfAway(double x);
@@ -31,12 +27,12 @@ int roundHalfAway(double x);
 // Corrects the points of one file's body against its sheet frame.
 class BodyCorrector {
  public:
-  BodyCorrector(CorrectionModel& model, RunState& state, MessageLog& log, const SheetFrame& frame);
+  BodyCorrector(PointCorrector& points, FileLog& log, const SheetFrame& frame);
 
   // Corrects one point given in coordinate units from corner 0 (y easting, x northing) and gives
-  // it in coordinate units from the corrected corner 0. On failure the point stays (y, x) and,
-  // while fewer than 100 failures are listed in the run, the failure is logged with the point's
-  // absolute X and Y and the model's zone; the 100th is followed by the cap message.
+  // it in coordinate units from the corrected corner 0. On failure the point stays (y, x) and the
+  // failure goes to the file's log as a point failure, with the point's absolute X and Y and the
+  // file's current zone (the run lists the first 100 of the run, then the cap message).
   void correctSheetPoint(int y, int x, int& newY, int& newX);
 
   // Corrects and writes the element record `element` (just read; its size may be short at the
@@ -65,9 +61,8 @@ class BodyCorrector {
   // Corrects the pair of 7-column fields X at `column`, Y at `column + 7`, in place.
   void correctFieldPair(Record& record, int column);
 
-  CorrectionModel& model_;
-  RunState& state_;
-  MessageLog& log_;
+  PointCorrector& points_;
+  FileLog& log_;
   const SheetFrame& frame_;
   FileOutcome* outcome_ = nullptr;
   CoordPoint writtenOrigin_;

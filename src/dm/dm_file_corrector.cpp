@@ -62,15 +62,15 @@ double readBackCorner(const CornerTexts& texts, int unit) {
 // the file ended.
 class OneFile {
  public:
-  OneFile(const JobSettings& settings, RunState& state, MessageLog& log, CorrectionModel& model,
-          RecordReader& input, RecordWriter& output, FileOutcome& outcome)
+  OneFile(const JobSettings& settings, FileLog& log, PointCorrector& points, RecordReader& input,
+          RecordWriter& output, FileOutcome& outcome)
       : settings_(settings),
         log_(log),
-        model_(model),
+        points_(points),
         input_(input),
         output_(output),
         outcome_(outcome),
-        body_(model, state, log, frame_) {}
+        body_(points, log, frame_) {}
 
   // The record loop.
   void run(Progress& progress) {
@@ -152,13 +152,13 @@ class OneFile {
       std::memcpy(sheetNumber, record_.at(2), 8);
       sheetNumber[8] = '\0';
       int zone = 0;
-      if (parseSheetNumber(sheetNumber, &zone) == 1 && isZone(zone)) model_.setZone(zone);
+      if (parseSheetNumber(sheetNumber, &zone) == 1 && isZone(zone)) points_.setZone(zone);
     }
-    if (!isZone(model_.zone())) {
+    if (!isZone(points_.zone())) {
       refuse(kZoneUnknown);
       return;
     }
-    outcome_.zone = model_.zone();
+    outcome_.zone = points_.zone();
     if (record_.bytes[0] == 'M') {
       encoding_ = detectKanjiEncoding(record_);
       if (modificationCount_ < 0 || modificationCount_ > kMaxModificationCount) {
@@ -223,12 +223,12 @@ class OneFile {
       if (entry[0] == ' ' && entry[1] == ' ') continue;  // an empty entry is dropped
       const int id = parseFieldInt(entry, 2);
       entries_.push_back(id);
-      if (id != 0 && id == model_.parameterId()) {
+      if (id != 0 && id == points_.model().parameterId()) {
         refuse(kSameParameters);
         return false;
       }
     }
-    entries_.push_back(model_.parameterId());
+    entries_.push_back(points_.model().parameterId());
     return true;
   }
 
@@ -278,7 +278,7 @@ class OneFile {
       corrected_[k] = corners_[k];
       double y = corners_[k].east;
       double x = corners_[k].north;
-      if (model_.correctPoint(corners_[k].east, corners_[k].north, y, x)) {
+      if (points_.correctPoint(corners_[k].east, corners_[k].north, y, x)) {
         corrected_[k] = {y, x, 0.0};
       } else {
         log_.logLine(L"図郭座標(%12.3f, %12.3f) 補正パラメータが見つかりませんでした",
@@ -365,8 +365,8 @@ class OneFile {
   }
 
   const JobSettings& settings_;
-  MessageLog& log_;
-  CorrectionModel& model_;
+  FileLog& log_;
+  PointCorrector& points_;
   RecordReader& input_;
   RecordWriter& output_;
   FileOutcome& outcome_;
@@ -391,28 +391,11 @@ class OneFile {
   bool writeFailed_ = false;
 };
 
-// Flushes the finished copy to the disk and closes it: a copy renamed into place must survive a
-// power cut with its contents. False when its data could not be written out completely.
-bool finishTemporaryFile(std::unique_ptr<RecordWriter>& output) {
-  const bool closed = output->close();
-  output.reset();
-  return closed;
-}
-
-// Puts the finished copy under its output name in one step. An earlier file of that name, which
-// may be another run's copy renamed there a moment before, is replaced: the last rename wins.
-bool commitTemporaryFile(const std::wstring& temporaryPath, const std::wstring& outputPath) {
-  return platform::replaceFile(temporaryPath, outputPath);
-}
-
 }  // namespace
 
-DmFileCorrector::DmFileCorrector(const JobSettings& settings, RunState& state, MessageLog& log,
-                                 CorrectionModel& model)
+DmFileCorrector::DmFileCorrector(const JobSettings& settings, const CorrectionModel& model)
     : settings_(settings),
-      state_(state),
-      log_(log),
-      model_(model),
+      points_(model),
       writerFactory_(&FileRecordWriter::createNew),
       tokenSource_(&newTemporaryToken) {}
 
@@ -429,13 +412,17 @@ std::unique_ptr<RecordWriter> DmFileCorrector::createTemporaryFile(const std::ws
   return nullptr;
 }
 
-FileResult DmFileCorrector::correctDmFile(const std::wstring& inputPath,
-                                          const std::wstring& outputPath, Progress& progress,
-                                          FileOutcome& outcome) {
+FileResult DmFileCorrector::correctDmFile(const FileTask& task, FileLog& log, Progress& progress,
+                                          FileOutcome& outcome, std::wstring& finishedCopy) {
+  const std::wstring& inputPath = task.inputPath;
+  const std::wstring& outputPath = task.outputPath;
+  finishedCopy.clear();
+  // Each file starts again from the run's fallback zone; its sheet number may replace it.
+  points_.setZone(task.fallbackZone);
   // A failure's log line is also the reason that the report gives.
   auto fail = [&](const wchar_t* format, const std::wstring& path) {
     outcome.reason = formatText(format, path);
-    log_.appendLine(outcome.reason);
+    log.logLine(L"%s", outcome.reason);
     return FileResult::Failed;
   };
   RecordReader input;
@@ -451,15 +438,18 @@ FileResult DmFileCorrector::correctDmFile(const std::wstring& inputPath,
                                                  : createTemporaryFile(outputPath, temporaryPath);
   if (!output) return fail(L"%s 書き込みOpen失敗", outputPath);
 
-  OneFile file(settings_, state_, log_, model_, input, *output, outcome);
+  OneFile file(settings_, log, points_, input, *output, outcome);
   file.run(progress);
 
   const bool readFailed = input.failed();
   input.close();
-  const bool closed = finishTemporaryFile(output);
+  // The data goes to the system here; on the disk and under the output name is the caller's
+  // next step (a run's committer), off the path of the correction.
+  const bool closed = output->close();
+  output.reset();
 
   FileResult result = FileResult::Corrected;
-  if (file.stopRequested() || state_.cancelRequested != 0) {
+  if (file.stopRequested()) {
     result = FileResult::Cancelled;
   } else if (file.refused()) {
     result = FileResult::Refused;
@@ -467,10 +457,13 @@ FileResult DmFileCorrector::correctDmFile(const std::wstring& inputPath,
     result = fail(L"%s 読み出し失敗", inputPath);
   } else if (file.writeFailed() || !closed) {
     result = fail(L"%s 書き込み失敗", outputPath);
-  } else if (!dryRun_ && !commitTemporaryFile(temporaryPath, outputPath)) {
-    result = fail(L"%s 書き込み失敗", outputPath);
   }
-  // The temporary file is this call's own: created by it under a name that nobody else uses.
-  if (result != FileResult::Corrected && !dryRun_) platform::deleteFile(temporaryPath);
+  // The temporary file is this call's own: created by it under a name that nobody else uses. A
+  // dry run has none.
+  if (result == FileResult::Corrected) {
+    finishedCopy = temporaryPath;
+  } else if (!dryRun_) {
+    platform::deleteFile(temporaryPath);
+  }
   return result;
 }

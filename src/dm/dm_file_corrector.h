@@ -6,9 +6,10 @@
 #include <memory>
 #include <string>
 
-#include "common/message_log.h"
+#include "common/file_log.h"
 #include "dm/record_writer.h"
 #include "model/correction_model.h"
+#include "model/point_corrector.h"
 #include "run/file_outcome.h"
 #include "run/job_settings.h"
 #include "run/progress.h"
@@ -27,30 +28,31 @@ class DmFileCorrector : public FileCorrector {
   // How many names the corrector tries for a file's temporary copy before it gives up.
   static constexpr int kTemporaryNameAttempts = 16;
 
-  DmFileCorrector(const JobSettings& settings, RunState& state, MessageLog& log,
-                  CorrectionModel& model);
+  // A corrector over the job's settings and the loaded model, which it only reads, with a point
+  // corrector (zone and cell cache) of its own. A run makes one for each of its workers.
+  DmFileCorrector(const JobSettings& settings, const CorrectionModel& model);
 
-  // Reads the DM file at `inputPath` record by record and writes its corrected copy to
-  // `outputPath`: decides the file's zone, refuses files that must not be corrected, corrects
-  // the sheet corners and every coordinate of the body, and appends a history block (year,
-  // month, advice number, organisation and the parameter identifier of the loaded parameters).
-  // Reports its position through `progress` before records 1, 33, 65 ... and stops when that
-  // reports a cancellation.
+  // Reads the DM file at `task.inputPath` record by record and writes its corrected copy for
+  // `task.outputPath`: decides the file's zone (starting from `task.fallbackZone`), refuses files
+  // that must not be corrected, corrects the sheet corners and every coordinate of the body, and
+  // appends a history block (year, month, advice number, organisation and the parameter
+  // identifier of the loaded parameters). Its messages go to `log`. Reports its position through
+  // `progress` before records 1, 33, 65 ... and stops when that reports a cancellation.
   //
   // The copy is written to a temporary file of its own in the output folder
-  // (temporary_name.h), flushed to the disk and renamed onto `outputPath` only when the file is
-  // corrected; otherwise the temporary file is deleted and an earlier file of that name is left
-  // as it was. Another run writing the same output name at the same time never touches this
-  // run's temporary file: whichever renames last leaves its complete copy.
-  //   Corrected  the corrected copy is at `outputPath`;
+  // (temporary_name.h). It stays there only when the file is corrected; otherwise it is deleted.
+  // An earlier file under the output name is never touched here: putting the copy on the disk
+  // and under its name is the caller's next step. Another run writing the same output name at
+  // the same time never touches this run's temporary file.
+  //   Corrected  the complete copy is at `finishedCopy`;
   //   Refused    the file must not be corrected (the reason is in the log);
-  //   Failed     a file could not be opened, read, written or renamed, or the output is the
-  //              input itself (the reason is in the log);
-  //   Cancelled  the run was cancelled while the file was worked on.
+  //   Failed     a file could not be opened, read or written, or the output is the input itself
+  //              (the reason is in the log);
+  //   Cancelled  `progress` reported a cancellation while the file was worked on.
   // `outcome` receives the file's zone, unit, corners, point counts and shifts, and the log line
   // of a refusal or failure as its reason.
-  FileResult correctDmFile(const std::wstring& inputPath, const std::wstring& outputPath,
-                           Progress& progress, FileOutcome& outcome) override;
+  FileResult correctDmFile(const FileTask& task, FileLog& log, Progress& progress,
+                           FileOutcome& outcome, std::wstring& finishedCopy) override;
 
   // Replaces the way output files are created (tests use it to make writes fail).
   void setWriterFactory(WriterFactory factory) { writerFactory_ = std::move(factory); }
@@ -61,6 +63,9 @@ class DmFileCorrector : public FileCorrector {
   // the copy goes nowhere: nothing is created, renamed or deleted in the output folder.
   void setDryRun(bool dryRun) { dryRun_ = dryRun; }
 
+  // The zone the last file ended in, and the cell cache.
+  const PointCorrector& pointCorrector() const { return points_; }
+
  private:
   // Creates the temporary file that receives the copy of `outputPath` under a new name, which
   // it gives in `temporaryPath`. A name that exists already (another run's file) is left alone
@@ -70,9 +75,7 @@ class DmFileCorrector : public FileCorrector {
                                                     std::wstring& temporaryPath);
 
   const JobSettings& settings_;
-  RunState& state_;
-  MessageLog& log_;
-  CorrectionModel& model_;
+  PointCorrector points_;
   WriterFactory writerFactory_;
   TokenSource tokenSource_;
   bool dryRun_ = false;

@@ -21,8 +21,8 @@ bool FileRecordWriter::write(const char* bytes, std::size_t count) {
 
 bool FileRecordWriter::close() {
   if (file_ == nullptr) return false;
-  const bool flushed = std::ferror(file_) == 0 && platform::flushToDisk(file_);
-  const bool closed = std::fclose(file_) == 0;
+  const bool written = std::ferror(file_) == 0;
+  const bool closed = std::fclose(file_) == 0;  // writes out the buffer
   file_ = nullptr;
-  return flushed && closed;
+  return written && closed;
 }

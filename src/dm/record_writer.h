@@ -12,8 +12,9 @@ class RecordWriter {
   virtual ~RecordWriter() = default;
   // Appends `count` bytes. False when not all of them could be written.
   virtual bool write(const char* bytes, std::size_t count) = 0;
-  // Flushes the data to the disk and closes. False when the data could not be written out
-  // completely. Called once.
+  // Hands the last bytes to the system and closes. False when the data could not be written out
+  // completely. Called once. Putting the data on the disk is the next step, taken by whoever
+  // puts the file under its final name (platform::flushFileToDisk).
   virtual bool close() = 0;
 };
 

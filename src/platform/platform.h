@@ -74,10 +74,11 @@ std::FILE* openFile(const std::wstring& path, const char* mode);
 // entry of that name exists. Other readers and writers are not denied.
 std::FILE* createNewFile(const std::wstring& path, bool* nameTaken = nullptr);
 
-// Flushes a stdio file's buffers and asks the system to put its data on the disk (fsync on Linux,
-// _commit on Windows), so that a file renamed into place afterwards survives a power cut with its
-// contents. False on failure.
-bool flushToDisk(std::FILE* file);
+// Asks the system to put the data of the closed file at `path` on the disk (fsync on Linux,
+// FlushFileBuffers on Windows), so that the file renamed into place afterwards survives a power
+// cut with its contents. Several threads may flush files at once, which lets the system write
+// them out together. False when the file cannot be opened for writing or flushed.
+bool flushFileToDisk(const std::wstring& path);
 
 // 64-bit position and seek for a stdio file.
 std::int64_t tellFile(std::FILE* file);

@@ -1,17 +1,31 @@
 #include "run/run_driver.h"
 
+#include <chrono>
+#include <cstdio>
 #include <memory>
+#include <utility>
 #include <vector>
 
 #include "common/text_format.h"
 #include "common/wide_text.h"
 #include "platform/platform.h"
+#include "run/file_board.h"
 #include "run/folder_scan.h"
 #include "run/index_zone.h"
 #include "run/path_operations.h"
 #include "run/run_log_file.h"
+#include "run/worker_pool.h"
 
 namespace {
+
+// How often the run's thread looks at the board: it takes the outcomes that have become final,
+// shows the progress and drains the dialog's messages, which keeps the dialog responsive.
+constexpr std::chrono::milliseconds kTick(10);
+
+// Finished files that may wait to be put in place behind an earlier one before the workers start
+// only that one: a bound on the lines and temporary files held, far above what the largest-first
+// order needs.
+constexpr int kPendingLimit = 1024;
 
 // Shows the front end's wait cursor for as long as it lives, whichever way the run leaves.
 class WaitCursor {
@@ -54,6 +68,33 @@ std::wstring fileNameOf(const std::wstring& path) {
   return path.substr(path.find_last_of(platform::folderSeparator()) + 1);
 }
 
+// The size of a file in bytes, 0 when it cannot be found: the run's progress whole, and the order
+// in which the workers take the files.
+std::int64_t fileSizeOf(const std::wstring& path) {
+  std::FILE* file = platform::openFile(path, "rb");
+  if (file == nullptr) return 0;
+  std::int64_t size = 0;
+  if (platform::seekFile(file, 0, SEEK_END)) size = platform::tellFile(file);
+  std::fclose(file);
+  return size > 0 ? size : 0;
+}
+
+// Holds the workers for as long as it lives (the cancel question is open).
+class HeldWorkers {
+ public:
+  explicit HeldWorkers(FileBoard* board) : board_(board) {
+    if (board_ != nullptr) board_->hold(true);
+  }
+  ~HeldWorkers() {
+    if (board_ != nullptr) board_->hold(false);
+  }
+  HeldWorkers(const HeldWorkers&) = delete;
+  HeldWorkers& operator=(const HeldWorkers&) = delete;
+
+ private:
+  FileBoard* board_;
+};
+
 }  // namespace
 
 long long RunSummary::points() const {
@@ -86,17 +127,21 @@ bool RunSummary::everythingCorrected() const {
 }
 
 RunDriver::RunDriver(JobSettings& settings, RunState& state, MessageLog& log, RunModel& model,
-                     FileCorrector& corrector, RunHost& host)
+                     FileCorrectorFactory& correctors, RunHost& host)
     : settings_(settings),
       state_(state),
       log_(log),
       model_(model),
-      corrector_(corrector),
+      correctors_(correctors),
       host_(host) {}
 
 void RunDriver::execute() {
   if (state_.running == 1) {
-    // A click on the Cancel button, dispatched from inside the run's own progress call.
+    // A click on the Cancel button, dispatched from inside the run's own progress call. The
+    // workers wait for the answer, as the run waits for it when it corrects one file at a time.
+    // Once confirmed, the run is only finishing what it keeps: nothing more to ask.
+    if (state_.cancelRequested != 0) return;
+    HeldWorkers held(board_);
     if (host_.askYesNo(L"処理を中止しますか？")) confirmCancel();
     return;
   }
@@ -120,7 +165,13 @@ void RunDriver::startRun() {
 
 void RunDriver::confirmCancel() {
   state_.cancelRequested = 1;
-  log_.logLine(L"----キャンセル----");
+  if (board_ == nullptr) {
+    log_.logLine(L"----キャンセル----");
+    return;
+  }
+  // The line waits for its place in the log: after the files that are kept.
+  cancelConfirmed_ = true;
+  board_->cancel();
 }
 
 void RunDriver::runJob() {
@@ -178,38 +229,84 @@ void RunDriver::runJob() {
   std::unique_ptr<Progress> progress = host_.createProgress();
   progress->Begin();
 
-  const int fileCount = static_cast<int>(dmFiles.size());
-  summary_.files.resize(dmFiles.size());
-  for (size_t i = 0; i < dmFiles.size(); ++i) {
-    summary_.files[i].inputPath = dmFiles[i];
-    // Every output file lands directly in the output folder under the input file's name.
-    summary_.files[i].outputPath = settings_.outputFolder + fileNameOf(dmFiles[i]);
-  }
-  for (int i = 0; i < fileCount; ++i) {
-    FileOutcome& outcome = summary_.files[static_cast<size_t>(i)];
-    const std::wstring& inputPath = outcome.inputPath;
-    const std::wstring& outputPath = outcome.outputPath;
-
-    progress->SetText(formatText(L"[%d/%d] %s ==> %s", i + 1, fileCount, inputPath, outputPath));
-    log_.logLine(L"%s から %s", inputPath, outputPath);
-    // The corrector replaces the model's zone with the one a file's sheet number yields: each
-    // file starts again from the run's fallback zone.
-    model_.setZone(fallbackZone);
-
-    outcome.started = true;
-    const FileResult result = corrector_.correctDmFile(inputPath, outputPath, *progress, outcome);
-    outcome.result = result;
-    if (result == FileResult::Cancelled) {
-      summary_.cancelled = true;
-      log_.logLine(L"中断しました");
-      outcome.reason = L"中断しました";
-      break;
-    }
-    if (result == FileResult::Corrected) ++summary_.corrected;
-    if (result == FileResult::Refused) ++summary_.refused;
-    if (result == FileResult::Failed) ++summary_.failed;
-  }
+  correctFiles(dmFiles, fallbackZone, *progress);
 
   state_.running = 0;
   progress.reset();  // restores the front end's idle look
+}
+
+void RunDriver::correctFiles(const std::vector<std::wstring>& dmFiles, int fallbackZone,
+                             Progress& progress) {
+  std::vector<FileBoard::File> files;
+  summary_.files.resize(dmFiles.size());
+  for (size_t i = 0; i < dmFiles.size(); ++i) {
+    // Every output file lands directly in the output folder under the input file's name; each
+    // file starts from the run's fallback zone, which its sheet number may replace.
+    FileBoard::File file;
+    file.task = FileTask{dmFiles[i], settings_.outputFolder + fileNameOf(dmFiles[i]), fallbackZone};
+    file.size = fileSizeOf(dmFiles[i]);
+    summary_.files[i].inputPath = file.task.inputPath;
+    summary_.files[i].outputPath = file.task.outputPath;
+    files.push_back(file);
+  }
+  const int workers = workerCount_ > 0 ? workerCount_ : WorkerPool::defaultCount();
+  FileBoard board(std::move(files), workers, kPendingLimit);
+  cancelConfirmed_ = false;
+  board_ = &board;
+  {
+    OrderedCommitter committer(board, *copyOperations_);
+    WorkerPool pool(board, correctors_, workers);
+    followRun(board, progress);
+  }
+  board_ = nullptr;
+
+  // A cancelled run ends as a run of one file after the other ends when it is cancelled in the
+  // cut file: that file's line, the cancel line, "中断しました".
+  const int cut = board.cut();
+  if (cut < board.fileCount()) {
+    const FileTask& task = board.file(cut).task;
+    log_.logLine(L"%s から %s", task.inputPath, task.outputPath);
+    summary_.cancelled = true;
+    FileOutcome& outcome = summary_.files[static_cast<size_t>(cut)];
+    outcome.started = true;
+    outcome.result = FileResult::Cancelled;
+    outcome.reason = L"中断しました";
+  }
+  if (cancelConfirmed_) log_.logLine(L"----キャンセル----");
+  if (summary_.cancelled) log_.logLine(L"中断しました");
+}
+
+// The run's thread while the workers correct: takes every file whose outcome is final, in file
+// order, into the log and the summary; shows the lowest-numbered file in work and the bytes done
+// of the whole run; and drains the front end's input, which is where a cancellation arrives.
+void RunDriver::followRun(FileBoard& board, Progress& progress) {
+  const int fileCount = board.fileCount();
+  int shown = -1;
+  for (;;) {
+    FileBoard::FinalFile final;
+    while (board.takeFinalFile(final)) {
+      const FileTask& task = board.file(final.index).task;
+      log_.logLine(L"%s から %s", task.inputPath, task.outputPath);
+      appendFileLog(log_, final.log, state_.pointErrorCount);
+      FileOutcome& outcome = summary_.files[static_cast<size_t>(final.index)];
+      outcome = std::move(final.outcome);
+      outcome.result = final.result;
+      if (final.result == FileResult::Corrected) ++summary_.corrected;
+      if (final.result == FileResult::Refused) ++summary_.refused;
+      if (final.result == FileResult::Failed) ++summary_.failed;
+    }
+    if (board.finished()) return;
+
+    const int inWork = board.lowestInWork();
+    if (inWork >= 0 && inWork != shown) {
+      shown = inWork;
+      const FileTask& task = board.file(inWork).task;
+      progress.SetText(formatText(L"[%d/%d] %s ==> %s", inWork + 1, fileCount, task.inputPath,
+                                  task.outputPath));
+    }
+    if (progress.SetPosition(board.bytesDone(), board.totalBytes()) != 0 && !board.cancelled()) {
+      board.cancel();
+    }
+    board.waitForNews(kTick);
+  }
 }

@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 
+#include "common/file_log.h"
 #include "run/job_settings.h"
 #include "run/progress.h"
 
@@ -37,8 +38,6 @@ class RunModel {
   virtual ~RunModel() = default;
   // True when more than 1000 grid records are loaded.
   virtual bool isLoaded() const = 0;
-  // Sets the zone the next file starts from (no range check).
-  virtual void setZone(int zone) = 0;
 };
 
 // How one DM file ended. The run treats Corrected, Refused and Failed alike (it goes on with the
@@ -50,15 +49,36 @@ enum class FileResult {
   Cancelled,  // the run was cancelled while the file was worked on; no output (negative)
 };
 
-// The DM file corrector as the run sees it.
+// One DM file of a run, as a worker hands it to its corrector.
+struct FileTask {
+  std::wstring inputPath;
+  std::wstring outputPath;  // in the output folder, under the input file's name
+  int fallbackZone = 0;     // the zone the file starts from (no range check); its sheet number
+                            // may give another
+};
+
+// The DM file corrector as the run sees it. A run has one per worker; each is called from its
+// worker's thread only, one file after the other, while the others correct other files.
 class FileCorrector {
  public:
   virtual ~FileCorrector() = default;
-  // Corrects one file. `outcome` arrives with the paths and the started flag set; the corrector
-  // fills in the reason, zone, unit, counts, corners and shifts (file_outcome.h). The run driver
-  // records the returned result in it.
-  virtual FileResult correctDmFile(const std::wstring& inputPath, const std::wstring& outputPath,
-                                   Progress& progress, FileOutcome& outcome) = 0;
+  // Corrects one file. Everything it has to say goes to `log`; it reports its position in the
+  // input through `progress` and stops when that answers non-zero. `outcome` arrives with the
+  // paths and the started flag set; the corrector fills in the reason, zone, unit, counts,
+  // corners and shifts (file_outcome.h), and the run records the result in it. A Corrected file
+  // leaves its complete copy under a temporary name in the output folder, named in
+  // `finishedCopy`, for the run to put on the disk and under the output name in file order;
+  // every other result leaves no file behind. (A corrector that writes nothing, in a dry run
+  // say, leaves `finishedCopy` empty.)
+  virtual FileResult correctDmFile(const FileTask& task, FileLog& log, Progress& progress,
+                                   FileOutcome& outcome, std::wstring& finishedCopy) = 0;
+};
+
+// Makes the correctors of a run's workers, on the run's thread, before the workers start.
+class FileCorrectorFactory {
+ public:
+  virtual ~FileCorrectorFactory() = default;
+  virtual std::unique_ptr<FileCorrector> createCorrector() = 0;
 };
 
 // The integer form of a result: 1 corrected, 0 refused or failed, -1 cancelled.

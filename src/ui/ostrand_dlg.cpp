@@ -32,11 +32,11 @@ std::wstring rangeMessage(int lo, int hi) {
 
 }  // namespace
 
-COstrandDlg::COstrandDlg(RunModel* runModel, FileCorrector* corrector)
+COstrandDlg::COstrandDlg(RunModel* runModel, FileCorrectorFactory* correctors)
     : job_(std::make_unique<Job>()) {
   driver_ = std::make_unique<RunDriver>(job_->settings, job_->state, job_->log,
                                         runModel ? *runModel : job_->modelForRun,
-                                        corrector ? *corrector : job_->corrector, *this);
+                                        correctors ? *correctors : job_->correctors, *this);
   HINSTANCE instance = GetModuleHandleW(nullptr);
   largeIcon_ = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(IDR_MAINFRAME), IMAGE_ICON,
                                              GetSystemMetrics(SM_CXICON),

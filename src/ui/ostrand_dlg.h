@@ -17,9 +17,9 @@
 class COstrandDlg : public RunHost {
  public:
   // Sets up the job (the model's zone projections) and reads the settings file into its
-  // JobSettings. `runModel` and `corrector`, when given, take the place of the job's own in runs
-  // (tests use them); the dialog does not own them.
-  explicit COstrandDlg(RunModel* runModel = nullptr, FileCorrector* corrector = nullptr);
+  // JobSettings. `runModel` and `correctors`, when given, take the place of the job's own in runs
+  // (tests use them); the dialog does not own them. Runs have one worker per logical processor.
+  explicit COstrandDlg(RunModel* runModel = nullptr, FileCorrectorFactory* correctors = nullptr);
   ~COstrandDlg() override;
 
   COstrandDlg(const COstrandDlg&) = delete;
@@ -33,6 +33,7 @@ class COstrandDlg : public RunHost {
 
   HWND window() const { return window_; }
   Job& job() { return *job_; }
+  RunDriver& driver() { return *driver_; }
 
   // The Execute command of button 3308: starts a run, or during a run asks whether to stop it.
   void OnExecute();

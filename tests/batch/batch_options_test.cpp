@@ -42,6 +42,11 @@ TEST(batch_options, parse_results_and_errors) {
       {{L"--report", L"json"}, ParseResult::UsageError, L".json か .html で"},
       {{L"--report"}, ParseResult::UsageError, L"--report の後に値を指定してください"},
       {{L"--dry-run=1"}, ParseResult::UsageError, L"--dry-run=1 というオプションはありません"},
+      {{L"--jobs", L"1"}, ParseResult::Ok, L""},
+      {{L"--jobs=64"}, ParseResult::Ok, L""},
+      {{L"--jobs", L"0"}, ParseResult::UsageError, L"--jobs には 1 以上の数を指定してください: 0"},
+      {{L"--jobs", L"-2"}, ParseResult::UsageError, L"--jobs には 1 以上の数を指定してください"},
+      {{L"--jobs", L"all"}, ParseResult::UsageError, L"--jobs には整数を指定してください"},
   };
   for (const ParseCase& c : cases) {
     BatchOptions options;
@@ -96,6 +101,16 @@ TEST(batch_options, zone_ticks_the_checkbox_and_selects_its_entry) {
     EXPECT_EQ(settings.useFallbackZone, 1) << c.index;
     EXPECT_EQ(settings.fallbackZoneIndex, c.index) << c.index;
   }
+}
+
+TEST(batch_options, jobs_gives_the_count_of_workers) {
+  BatchOptions options;
+  std::wstring error;
+  ASSERT_EQ(parseBatchArguments({}, options, error), ParseResult::Ok);
+  EXPECT_FALSE(options.jobs);  // one per logical processor
+  ASSERT_EQ(parseBatchArguments({L"--jobs", L"3", L"--jobs=4"}, options, error), ParseResult::Ok);
+  EXPECT_EQ(options.jobs, 4);
+  EXPECT_NE(batchUsage().find(L"--jobs N"), std::wstring::npos);
 }
 
 TEST(batch_options, defaults_without_a_settings_file) {

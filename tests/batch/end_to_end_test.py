@@ -34,6 +34,7 @@ import dm_sample  # noqa: E402
 YEAR, MONTH = 6, 5
 INDEX_BAD = "インデックスファイル {}  不良\u3000系情報不定"
 PARAMETERS_FAILED = "指定のパラメーターを読み込めませんでした"
+WRITE_FAILED = "{} 書き込み失敗"
 RECORDS_OUT_OF_STEP = "レコード長が一定でないため、補正できません"
 USAGE = "使い方: ostrand-batch"
 SKIPPED = 77
@@ -802,6 +803,146 @@ def case_exit_status(program, scratch, check):
               in stderr, f"{name}: summary line {stderr!r}")
 
 
+# ---- Parallel runs -------------------------------------------------------------------------------
+
+TAKEN_NAME = "m20_a01_ld35.dm"  # an output name taken by a folder: that file fails
+
+
+def many_files(sample, big_points=200_000):
+    """The sample plus copies under other names: 55 copies of the file with two point failures
+    (past the run's limit of 100), refused ones, a truncated one, and one large file among them
+    so that the workers finish out of order. Returns the DM names in list order."""
+    def copy(name, new):
+        shutil.copyfile(os.path.join(sample.input, name), os.path.join(sample.input, new))
+    for k in range(1, 56):
+        copy("a02_ld36.dm", f"m{k:02d}_a02_ld36.dm")
+    for k in range(1, 31):
+        copy("a01_ld35.dm", f"m{k:02d}_a01_ld35.dm")
+    for k in (7, 23, 41):
+        copy("r1_datum.dm", f"m{k:02d}_r1_datum.dm")
+        copy("r3_same.dm", f"m{k:02d}_r3_same.dm")
+    with open(os.path.join(sample.input, "a01_ld35.dm"), "rb") as f:
+        head = f.read(3 * 86 + 40)
+    with open(os.path.join(sample.input, "m33_cut.dm"), "wb") as f:
+        f.write(head)
+    dm_sample.write_bench_dm_file(os.path.join(sample.input, "m30_big.dm"), big_points)
+    return utf16_order(n for n in os.listdir(sample.input) if n.endswith(".dm"))
+
+
+def output_files(folder):
+    return {name: open(os.path.join(folder, name), "rb").read()
+            for name in sorted(os.listdir(folder))
+            if os.path.isfile(os.path.join(folder, name))}
+
+
+def case_jobs_1_and_4_agree(program, scratch, check):
+    """A folder of 101 files with point failures past the run's limit, refusals, a failure and an
+    index file, corrected by one worker and by four: the same exit status, the same summary, the
+    same log bytes on stdout and in --log, the same report, the same output files byte for
+    byte."""
+    sample = Sample(scratch)
+    names = many_files(sample)
+    before = folder_hash(sample.input)
+    runs = {}
+    for jobs in ("1", "4"):
+        if os.path.exists(sample.output):
+            shutil.rmtree(sample.output)
+        os.makedirs(os.path.join(sample.output, TAKEN_NAME))
+        log_file = os.path.join(scratch, f"run{jobs}.log")
+        report = os.path.join(scratch, f"run{jobs}.json")
+        r = program.run(sample.args(program, "--jobs", jobs, "--log", program.arg_path(log_file),
+                                    "--report", program.arg_path(report)))
+        with open(log_file, "rb") as f, open(report, "rb") as g:
+            runs[jobs] = (r.returncode, r.stdout, f.read(), program.decode(r.stderr),
+                          output_files(sample.output), g.read())
+    one, four = runs["1"], runs["4"]
+    check.equal(one[0], 4, "exit status of --jobs 1")
+    check.equal(four[0], one[0], "exit status of --jobs 4")
+    check(one[1] == one[2], "--log FILE differs from stdout")
+    check(four[1] == one[1], "the logs of --jobs 4 and --jobs 1 differ")
+    check(four[2] == one[2], "the --log files of --jobs 4 and --jobs 1 differ")
+    check.equal(four[3], one[3], "stderr")
+    check(four[5] == one[5], "the reports of --jobs 4 and --jobs 1 differ")
+    check.equal(sorted(four[4]), sorted(one[4]), "output names")
+    for name in one[4]:
+        check(four[4].get(name) == one[4][name], f"{name} differs between --jobs 4 and --jobs 1")
+    lines = log_lines(check, program, one[1])
+    out = program.log_path(sample.output)
+    check.equal(lines.count("同一のエラーが100件を超えました、以降のエラーはリストされません"), 1,
+                "cap lines")
+    check(WRITE_FAILED.format(out + TAKEN_NAME) in lines, "the taken name did not fail")
+    check.equal(len([n for n in lines if " から " in n]), len(names), "file lines")
+    check(summary_line(89, 11, 1, 112, 0) in one[3], f"summary line {one[3]!r}")
+    check.equal(folder_hash(sample.input), before, "input folder hash")
+
+
+def case_interrupt_keeps_a_prefix(program, scratch, check):
+    """Ctrl-C in the middle of a run of four workers over an output folder that holds files of
+    every name already: exit 3; the files before the first unfinished one are the one-worker
+    run's outputs byte for byte, every later name keeps its earlier file, no temporary file is
+    left; the log is the one-worker log up to that file's line, then the two cancel lines."""
+    sample = Sample(scratch)
+    # 40 files of one size ahead of the sample's, so that the workers take them in list order;
+    # every seventh is refused (its datum code blanked).
+    slow = os.path.join(scratch, "slow.dm")
+    dm_sample.write_bench_dm_file(slow, 30_000)
+    with open(slow, "rb") as f:
+        data = f.read()
+    refused = data[:3 * 86 + 70] + b" " + data[3 * 86 + 71:]
+    for k in range(1, 41):
+        with open(os.path.join(sample.input, f"a00_slow{k:02d}.dm"), "wb") as f:
+            f.write(refused if k % 7 == 3 else data)
+    names = utf16_order(n for n in os.listdir(sample.input) if n.endswith(".dm"))
+    before = folder_hash(sample.input)
+    reference = os.path.join(scratch, "reference")
+    r = program.run(sample.args(program, "--jobs", "1", output=reference))
+    check.equal(r.returncode, 4, "exit status of the reference run")
+    ref_files = output_files(reference)
+    ref_lines = [line.replace(program.log_path(reference), program.log_path(sample.output))
+                 for line in log_lines(check, program, r.stdout)]
+
+    os.mkdir(sample.output)
+    earlier = {name: f"earlier {name}\r\n".encode("utf-8") for name in names}
+    for name, data in earlier.items():
+        with open(os.path.join(sample.output, name), "wb") as f:
+            f.write(data)
+    p = program.run(sample.args(program, "--jobs", "4"), popen=True)
+    deadline = time.time() + 120
+    while time.time() < deadline and p.poll() is None:
+        replaced = [n for n in names[:8] if open(os.path.join(sample.output, n), "rb").read()
+                    != earlier[n]]
+        if len(replaced) >= 2:
+            break
+        time.sleep(0.005)
+    if p.poll() is not None:
+        check(False, "the run ended before it could be interrupted")
+        return
+    p.send_signal(signal.SIGINT)
+    stdout, stderr = p.communicate(timeout=120)
+    check.equal(p.returncode, 3, "exit status")
+    lines = log_lines(check, program, stdout)
+    check(len(lines) >= 3 and lines[-2:] == ["----キャンセル----", "中断しました"],
+          f"the log does not end with the cancel lines: {lines[-3:]}")
+    inp, out = program.log_path(sample.input), program.log_path(sample.output)
+    cut_line = lines[-3]
+    cut = next((i for i, n in enumerate(names) if cut_line == f"{inp}{n} から {out}{n}"), None)
+    if cut is None:
+        check(False, f"the line before the cancel lines names no file: {cut_line!r}")
+        return
+    check(cut >= 1, "not one file was kept")
+    print(f"  cancelled in file {cut + 1} of {len(names)}")
+    upto = ref_lines.index(cut_line)
+    check.equal(lines[:-2], ref_lines[:upto + 1], "log lines up to the cut")
+    files = output_files(sample.output)
+    check.equal(sorted(files), sorted(names), "output names (no temporary file left)")
+    for i, name in enumerate(names):
+        expected = ref_files[name] if i < cut and name in ref_files else earlier[name]
+        check(files.get(name) == expected,
+              f"{name} ({'before' if i < cut else 'at or after'} the cut) is not as expected")
+    check("、中断" in program.decode(stderr), "summary line")
+    check.equal(folder_hash(sample.input), before, "input folder hash")
+
+
 def case_native_and_windows_agree(program, native, scratch, check):
     """The same sample through both programs: identical output files, identical logs once the
     paths are masked."""
@@ -905,9 +1046,11 @@ def main():
              case_settings_file_read_as_the_dialog_reads_it, case_settings_path_spellings,
              case_usage_errors, case_parameter_load_fails, case_refused_before_the_run,
              case_records_out_of_step, case_report_json, case_report_html,
-             case_report_cannot_be_written, case_dry_run, case_exit_status]
+             case_report_cannot_be_written, case_dry_run, case_exit_status,
+             case_jobs_1_and_4_agree]
     if not program.windows:
-        cases.append(case_interrupt)  # Ctrl-C cannot be sent to a program under Wine from here
+        # Ctrl-C cannot be sent to a program under Wine from here
+        cases += [case_interrupt, case_interrupt_keeps_a_prefix]
     if options.compare_with:
         if not os.path.exists(options.compare_with):
             print(f"SKIP native comparison: {options.compare_with} is not built")

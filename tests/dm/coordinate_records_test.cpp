@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "common/file_log.h"
 #include "common/message_log.h"
 #include "dm_fixture.h"
 #include "test_support.h"
@@ -31,7 +32,7 @@ class BodyTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dmtest::loadTestParameters(model, folder, 5));
-    model.setZone(9);
+    points.setZone(9);
     frame.origin = {-2000.0, -1500.0, 0.0};
     frame.correctedOrigin = frame.origin;
     frame.unit = 1;
@@ -48,7 +49,7 @@ class BodyTest : public ::testing::Test {
     reader.read(element);
     dmtest::TestWriter writer;
     writer.failAfterBytes = failAfterBytes;
-    BodyCorrector body(model, state, log, frame);
+    BodyCorrector body(points, log, frame);
     const bool ok = body.copyElement(element, reader, writer);
     if (succeeded != nullptr) *succeeded = ok;
     if (position != nullptr) *position = reader.position();
@@ -57,8 +58,8 @@ class BodyTest : public ::testing::Test {
 
   testsupport::ScratchFolder folder;
   CorrectionModel model;
-  RunState state;
-  MessageLog log;
+  PointCorrector points{model};
+  FileLog log;
   SheetFrame frame;
   long long failAfterBytes = -1;
 };
@@ -175,17 +176,22 @@ TEST_F(BodyTest, aFailedPointKeepsItsValueRightAligned) {
             DmFile().add(dmtest::elementRecord(2, 1, 1, 0, 0)).add(recordOut).bytes());
   EXPECT_EQ(log.text(),
             L"座標(   -1498.770,    88000.000) (9 系)補正パラメータが見つかりませんでした\r\n");
-  EXPECT_EQ(state.pointErrorCount, 1);
+  ASSERT_EQ(log.lines().size(), 1u);
+  EXPECT_TRUE(log.lines()[0].pointError);
 }
 
 TEST_F(BodyTest, errorTallyStopsListingAt100) {
-  BodyCorrector body(model, state, log, frame);
+  BodyCorrector body(points, log, frame);
   int y = 0;
   int x = 0;
   for (int i = 0; i < 150; ++i) body.correctSheetPoint(90000000, 0, y, x);
   EXPECT_EQ(y, 90000000);
-  EXPECT_EQ(state.pointErrorCount, 100);
-  EXPECT_EQ(log.text(), dmtest::cappedPointErrorLog());
+  EXPECT_EQ(log.pointErrorCount(), 100);  // a run never lists more
+  MessageLog runLog;
+  int listed = 0;
+  appendFileLog(runLog, log, listed);
+  EXPECT_EQ(listed, 100);
+  EXPECT_EQ(runLog.text(), dmtest::cappedPointErrorLog());
 }
 
 TEST_F(BodyTest, pointsMoveWithTheGridAndAreMeasuredFromTheCorrectedOrigin) {
@@ -193,13 +199,13 @@ TEST_F(BodyTest, pointsMoveWithTheGridAndAreMeasuredFromTheCorrectedOrigin) {
   // corrected one, so a point's new value holds the whole shift (about 30.8 m north, 50 m west).
   ASSERT_TRUE(dmtest::loadTestParameters(model, folder, 5, 1.0, -2.0));
   frame.unit = 10;
-  BodyCorrector body(model, state, log, frame);
+  BodyCorrector body(points, log, frame);
   int y = 0;
   int x = 0;
   body.correctSheetPoint(200000, 100000, y, x);
   double correctedY = 0;
   double correctedX = 0;
-  ASSERT_EQ(model.correctPoint(0.0, -500.0, correctedY, correctedX), 1);
+  ASSERT_EQ(points.correctPoint(0.0, -500.0, correctedY, correctedX), 1);
   EXPECT_EQ(y, roundHalfAway((correctedY - -2000.0) / 10 * 1000));
   EXPECT_EQ(x, roundHalfAway((correctedX - -1500.0) / 10 * 1000));
   EXPECT_NEAR(x - 100000, 3083, 30);   // about 30.8 m in steps of 10 mm

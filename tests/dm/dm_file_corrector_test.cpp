@@ -14,6 +14,7 @@
 #include "dm/sheet_corners.h"
 #include "dm/temporary_name.h"
 #include "dm_fixture.h"
+#include "platform/platform.h"
 #include "test_support.h"
 
 namespace {
@@ -38,15 +39,29 @@ class DmFileCorrectorTest : public ::testing::Test {
     settings.month = 3;
     settings.adviceNumber = L"第１２号";
     settings.organisation = L"測量株式会社";
-    model.setZone(0);
   }
 
   // Corrects in.dm into out.dm with a fresh outcome.
   FileResult correct(const std::string& input) {
     writeBytes(folder.path() / "in.dm", input);
     outcome = FileOutcome{};
-    return corrector.correctDmFile(inPath, outPath, progress, outcome);
+    return correctFile(inPath, outPath);
   }
+  // One file as a run corrects it; a finished copy is then put on the disk and under its output
+  // name, as the run's committer does.
+  FileResult correctFile(const std::wstring& input, const std::wstring& output) {
+    std::wstring copy = L"left over";
+    const FileResult result =
+        corrector.correctDmFile(FileTask{input, output, fallbackZone}, log, progress, outcome, copy);
+    if (result != FileResult::Corrected) EXPECT_EQ(copy, L"");
+    if (result != FileResult::Corrected || copy.empty()) return result;  // a dry run has none
+    EXPECT_EQ(copy.rfind(output + L".", 0), 0u);
+    EXPECT_EQ(copy.substr(copy.size() - 12), kTemporarySuffix);
+    EXPECT_TRUE(platform::flushFileToDisk(copy));
+    EXPECT_TRUE(platform::replaceFile(copy, output));
+    return result;
+  }
+  int fileZone() const { return corrector.pointCorrector().zone(); }
   std::string output() const { return readBytes(folder.path() / "out.dm"); }
   bool outputExists() const { return testsupport::exists(folder.path() / "out.dm"); }
   // Names of the folder's temporary files ("<name>.<16 hex digits>.ostrand-tmp"), sorted.
@@ -75,9 +90,10 @@ class DmFileCorrectorTest : public ::testing::Test {
   testsupport::ScratchFolder folder;
   JobSettings settings;
   RunState state;
-  MessageLog log;
+  FileLog log;
   CorrectionModel model;
-  DmFileCorrector corrector{settings, state, log, model};
+  DmFileCorrector corrector{settings, model};
+  int fallbackZone = 0;  // the run's
   dmtest::RecordingProgress progress{state};
   FileOutcome outcome;
   const std::wstring inPath = folder.wide(L"in.dm");
@@ -110,7 +126,7 @@ TEST_F(DmFileCorrectorTest, correctsAFileByteForByte) {
           .add(Line().text(0, "G 1"));
   EXPECT_EQ(output(), expected.bytes());
   EXPECT_EQ(log.text(), L"");
-  EXPECT_EQ(model.zone(), 9);  // from the sheet number 09LD35
+  EXPECT_EQ(fileZone(), 9);  // from the sheet number 09LD35
   EXPECT_FALSE(temporaryExists());
   ASSERT_EQ(progress.positions.size(), 1u);
   EXPECT_EQ(progress.positions[0].first, 0);
@@ -227,7 +243,7 @@ TEST_F(DmFileCorrectorTest, refusals) {
   for (const RefusalCase& c : cases) {
     SCOPED_TRACE(c.name);
     ASSERT_TRUE(dmtest::loadTestParameters(model, folder, c.parameterId));
-    model.setZone(c.runZone);
+    fallbackZone = c.runZone;
     log.clear();
     EXPECT_EQ(correct(c.input), FileResult::Refused);
     // The refusal is the only line the file adds to the log, and the outcome's reason.
@@ -342,7 +358,7 @@ TEST_F(DmFileCorrectorTest, recordsOutOfStepAreRefused) {
 
 TEST_F(DmFileCorrectorTest, fallbackZoneAndFirstRecordWithoutM) {
   // An unreadable sheet number keeps the run's fallback zone.
-  model.setZone(9);
+  fallbackZone = 9;
   DmFile in;
   in.add(dmtest::headerRecord("????????", 0))
       .add(dmtest::frameRecord(-1500, -2000, 0, 0, 1))
@@ -350,7 +366,7 @@ TEST_F(DmFileCorrectorTest, fallbackZoneAndFirstRecordWithoutM) {
       .add(dmtest::historyRecord(98, 4, 0, 3, {}))
       .add(dmtest::organisationRecord("", {}));
   EXPECT_EQ(correct(in.bytes()), FileResult::Corrected);
-  EXPECT_EQ(model.zone(), 9);
+  EXPECT_EQ(fileZone(), 9);
 
   // A first record without "M" is copied unchanged; its sheet number and modification count
   // are not read, and the run's zone is the file's.
@@ -365,19 +381,19 @@ TEST_F(DmFileCorrectorTest, fallbackZoneAndFirstRecordWithoutM) {
       .add(Line().text(0, "G"));
   EXPECT_EQ(correct(noHeader.bytes()), FileResult::Corrected);
   EXPECT_EQ(output().substr(0, 86), noHeader.record(0));
-  EXPECT_EQ(model.zone(), 9);
+  EXPECT_EQ(fileZone(), 9);
   EXPECT_EQ(log.text(), L"");
 
   // Any zone of 1 to 19 will do, also one whose plane the grid does not cover: the corners are
   // then listed as not corrected, and the file is still corrected.
   for (int zone : {1, 19}) {
     SCOPED_TRACE(zone);
-    model.setZone(zone);
+    fallbackZone = zone;
     log.clear();
     EXPECT_EQ(correct(noHeader.bytes()), FileResult::Corrected);
     EXPECT_EQ(output().substr(0, 86), noHeader.record(0));
     EXPECT_EQ(output().size(), noHeader.bytes().size() + 2 * 86);  // the new history block
-    EXPECT_EQ(model.zone(), zone);
+    EXPECT_EQ(fileZone(), zone);
   }
 }
 
@@ -616,18 +632,26 @@ TEST_F(DmFileCorrectorTest, shortFinalRecordsAreWrittenAsRead) {
 }
 
 TEST_F(DmFileCorrectorTest, errorCapAcrossTwoFiles) {
-  // 75 points outside the grid in each of two files: 100 lines, the cap line once.
+  // 75 points outside the grid in each of two files: each file keeps its 75, and the run's log
+  // that takes them in file order gets 100 lines and the cap line once.
   DmFile in = dmtest::standardHead(-1500, -2000, 0, 0, 10);
   in.add(dmtest::elementRecord(2, 75, 13, 0, 0));
   for (int r = 0; r < 13; ++r) {  // Y 90 km from corner 0
     in.add(dmtest::kind2Record({{0, 9000000}, {0, 9000000}, {0, 9000000}, {0, 9000000},
                                 {0, 9000000}, {0, 9000000}}));
   }
+  MessageLog runLog;
+  int listed = 0;
   ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
-  EXPECT_EQ(state.pointErrorCount, 75);
+  EXPECT_EQ(log.pointErrorCount(), 75);
+  appendFileLog(runLog, log, listed);
+  EXPECT_EQ(listed, 75);
+  log.clear();
   ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
-  EXPECT_EQ(state.pointErrorCount, 100);
-  EXPECT_EQ(log.text(), dmtest::cappedPointErrorLog());
+  EXPECT_EQ(log.pointErrorCount(), 75);
+  appendFileLog(runLog, log, listed);
+  EXPECT_EQ(listed, 100);
+  EXPECT_EQ(runLog.text(), dmtest::cappedPointErrorLog());
 }
 
 TEST_F(DmFileCorrectorTest, progressBeforeRecords1And33) {
@@ -676,7 +700,7 @@ TEST_F(DmFileCorrectorTest, fileSizeBeyond4GiBReachesTheProgressWhole) {
   std::filesystem::resize_file(folder.path() / "in.dm", static_cast<std::uintmax_t>(size), ec);
   if (ec) GTEST_SKIP() << "no file of 5 GiB can be made here: " << ec.message();
   progress.cancelAtCall = 1;
-  EXPECT_EQ(corrector.correctDmFile(inPath, outPath, progress, outcome), FileResult::Cancelled);
+  EXPECT_EQ(correctFile(inPath, outPath), FileResult::Cancelled);
   ASSERT_EQ(progress.positions.size(), 1u);
   EXPECT_EQ(progress.positions[0], std::make_pair(std::int64_t{0}, size));
   EXPECT_FALSE(outputExists());
@@ -791,8 +815,7 @@ TEST_F(DmFileCorrectorTest, theCopyGoesToANewTemporaryFileOfItsOwn) {
 }
 
 TEST_F(DmFileCorrectorTest, missingInput) {
-  EXPECT_EQ(corrector.correctDmFile(folder.wide(L"missing.dm"), outPath, progress, outcome),
-            FileResult::Failed);
+  EXPECT_EQ(correctFile(folder.wide(L"missing.dm"), outPath), FileResult::Failed);
   EXPECT_EQ(log.text(), folder.wide(L"missing.dm") + L" 読み出しOpen失敗\r\n");
   EXPECT_EQ(outcome.reason, folder.wide(L"missing.dm") + L" 読み出しOpen失敗");
   EXPECT_FALSE(outcome.cornersRead);
@@ -803,7 +826,7 @@ TEST_F(DmFileCorrectorTest, anInputThatCannotBeReadFails) {
   // A folder: it either does not open (Windows) or fails at the first read (Linux).
   std::filesystem::create_directory(folder.path() / "folder.dm");
   const std::wstring input = folder.wide(L"folder.dm");
-  EXPECT_EQ(corrector.correctDmFile(input, outPath, progress, outcome), FileResult::Failed);
+  EXPECT_EQ(correctFile(input, outPath), FileResult::Failed);
   EXPECT_TRUE(log.text() == input + L" 読み出しOpen失敗\r\n" ||
               log.text() == input + L" 読み出し失敗\r\n")
       << testing::PrintToString(log.text());
@@ -817,7 +840,7 @@ TEST_F(DmFileCorrectorTest, outputThatIsTheInputIsRefused) {
   const std::wstring spellings[] = {inPath, folder.wide(L".") + L"/in.dm"};
   for (const std::wstring& output : spellings) {
     log.clear();
-    EXPECT_EQ(corrector.correctDmFile(inPath, output, progress, outcome), FileResult::Failed);
+    EXPECT_EQ(correctFile(inPath, output), FileResult::Failed);
     EXPECT_EQ(log.text(), output + L" 入力ファイルと同じファイルのため、書き込めません\r\n");
     EXPECT_EQ(readBytes(folder.path() / "in.dm"), input);
     EXPECT_FALSE(temporaryExists());
@@ -841,7 +864,7 @@ TEST_F(DmFileCorrectorTest, randomBytesAreRefusedOrCopied) {
       bytes = head + bytes;
       for (std::size_t p = 84; p + 1 < bytes.size(); p += 86) bytes[p] = '\r', bytes[p + 1] = '\n';
     }
-    model.setZone(i % 2 == 0 ? 0 : 9);
+    fallbackZone = i % 2 == 0 ? 0 : 9;
     std::error_code ignored;
     std::filesystem::remove(folder.path() / "out.dm", ignored);
     const FileResult result = correct(bytes);
@@ -887,7 +910,7 @@ int fieldAt(const std::string& bytes, int record, int column, int width) {
 
 TEST_F(DmFileCorrectorTest, outcomeCountsAndShiftsAgreeWithTheFiles) {
   ASSERT_TRUE(dmtest::loadTestParameters(model, folder, 5, 1.0, -0.5));
-  model.setZone(0);
+  fallbackZone = 0;
   const DmFile in = tallyFile();
   ASSERT_EQ(correct(in.bytes()), FileResult::Corrected);
   const std::string out = output();
@@ -953,7 +976,7 @@ TEST_F(DmFileCorrectorTest, refusedSheetsKeepTheirOutlineForTheReport) {
   EXPECT_EQ(outcome.corners[3].east, 0.0);
 
   // A file without a zone has none in its outcome.
-  model.setZone(0);
+  fallbackZone = 0;
   EXPECT_EQ(correct(DmFile().add(dmtest::headerRecord("XX", 0)).bytes()), FileResult::Refused);
   EXPECT_EQ(outcome.zone, 0);
   EXPECT_FALSE(outcome.cornersRead);
@@ -972,9 +995,8 @@ TEST_F(DmFileCorrectorTest, dryRunLogsAsARealRunAndWritesNothing) {
   const std::string inputs[] = {tallyFile().bytes(), refused.bytes()};
   for (const std::string& input : inputs) {
     corrector.setDryRun(false);
-    model.setZone(0);
+    fallbackZone = 0;
     log.clear();
-    state.pointErrorCount = 0;
     std::error_code ignored;
     std::filesystem::remove(folder.path() / "out.dm", ignored);
     const FileResult real = correct(input);
@@ -986,10 +1008,9 @@ TEST_F(DmFileCorrectorTest, dryRunLogsAsARealRunAndWritesNothing) {
       SCOPED_TRACE(earlier);
       std::filesystem::remove(folder.path() / "out.dm", ignored);
       if (*earlier != '\0') writeBytes(folder.path() / "out.dm", earlier);
-      model.setZone(0);
+      fallbackZone = 0;
       log.clear();
-      state.pointErrorCount = 0;
-      EXPECT_EQ(correct(input), real);
+        EXPECT_EQ(correct(input), real);
       EXPECT_EQ(log.text(), realLog);
       EXPECT_EQ(outcome.points, realOutcome.points);
       EXPECT_EQ(outcome.pointsNotCorrected, realOutcome.pointsNotCorrected);
@@ -1006,8 +1027,7 @@ TEST_F(DmFileCorrectorTest, dryRunLogsAsARealRunAndWritesNothing) {
   // An output folder that does not exist stays so.
   corrector.setDryRun(true);
   writeBytes(folder.path() / "in.dm", tallyFile().bytes());
-  EXPECT_EQ(corrector.correctDmFile(inPath, folder.wide(L"missing/out.dm"), progress, outcome),
-            FileResult::Corrected);
+  EXPECT_EQ(correctFile(inPath, folder.wide(L"missing/out.dm")), FileResult::Corrected);
   EXPECT_FALSE(testsupport::exists(folder.path() / "missing"));
 }
 

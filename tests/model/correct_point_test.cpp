@@ -4,8 +4,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <thread>
+#include <vector>
 
 #include "model/correction_model.h"
+#include "model/point_corrector.h"
 #include "model/mesh_cell.h"
 #include "model_fixture.h"
 #include "test_support.h"
@@ -35,6 +38,7 @@ class CorrectPointTest : public ::testing::Test {
 
   testsupport::ScratchFolder scratch;
   CorrectionModel model;
+  PointCorrector points{model};
 };
 
 // Zone 9 points inside mesh 5339 (its origin is 36 N, 139 deg 50' E).
@@ -42,10 +46,10 @@ const double kPoints[][2] = {{-5000.0, -30000.0}, {12345.678, -1000.25}, {-60000
 
 TEST_F(CorrectPointTest, zero_shifts_give_the_point_back) {
   load(uniformGrid(0.0, 0.0));
-  model.setZone(9);
+  points.setZone(9);
   for (const auto& p : kPoints) {
     double y = 0, x = 0;
-    ASSERT_EQ(model.correctPoint(p[0], p[1], y, x), 1);
+    ASSERT_EQ(points.correctPoint(p[0], p[1], y, x), 1);
     EXPECT_NEAR(y, p[0], 1e-5);
     EXPECT_NEAR(x, p[1], 1e-5);
   }
@@ -75,14 +79,14 @@ TEST_F(CorrectPointTest, a_shift_of_one_second_moves_the_point_by_one_second_of_
   };
   for (const Case c : {Case{1.0, 0.0}, Case{0.0, 1.0}}) {
     load(uniformGrid(c.latitudeSeconds, c.longitudeSeconds));
-    model.setZone(9);
+    points.setZone(9);
     for (const auto& p : kPoints) {
       CoordPoint geodetic;
       model.projectionTable().planeToGeodetic(9, 1, {p[0], p[1], 0.0}, geodetic);
       const double expected = c.latitudeSeconds * secondOfLatitude(geodetic.north) +
                               c.longitudeSeconds * secondOfLongitude(geodetic.north);
       double y = 0, x = 0;
-      ASSERT_EQ(model.correctPoint(p[0], p[1], y, x), 1);
+      ASSERT_EQ(points.correctPoint(p[0], p[1], y, x), 1);
       EXPECT_NEAR(std::hypot(y - p[0], x - p[1]), expected, 0.005);
       // North moves mostly along x, east mostly along y (the grid turns by under 0.5 degrees).
       const double along = c.latitudeSeconds != 0 ? x - p[1] : y - p[0];
@@ -105,13 +109,13 @@ TEST_F(CorrectPointTest, failures_hand_the_point_back_unchanged) {
       {"outside the correction area", 9, 0.0, 2000000.0},
   };
   for (const Case& c : cases) {
-    model.setZone(c.zone);
+    points.setZone(c.zone);
     double y = 1, x = 2;
-    EXPECT_EQ(model.correctPoint(c.y, c.x, y, x), 0) << c.what;
+    EXPECT_EQ(points.correctPoint(c.y, c.x, y, x), 0) << c.what;
     EXPECT_EQ(y, c.y) << c.what;
     EXPECT_EQ(x, c.x) << c.what;
   }
-  EXPECT_EQ(model.zone(), 9);
+  EXPECT_EQ(points.zone(), 9);
 }
 
 TEST_F(CorrectPointTest, a_missing_corner_fails_even_beside_a_grid_point_the_store_holds) {
@@ -119,15 +123,58 @@ TEST_F(CorrectPointTest, a_missing_corner_fails_even_beside_a_grid_point_the_sto
   // Drop the north-east corner of cell 53392600 (grid point 139.75 E, 35.5 N).
   grid.erase(std::remove(grid.begin(), grid.end(), gridLine(53392611, 1.0, 1.0)), grid.end());
   load(grid);
-  model.setZone(9);
+  points.setZone(9);
   CoordPoint plane;
   // Just inside the cell from its south-west corner, which the store holds.
   ASSERT_EQ(model.projectionTable().geodeticToPlane(9, 1, {139.75 + 1e-9, 35.5 + 1e-9, 0.0}, plane),
             1);
   double y = 0, x = 0;
-  EXPECT_EQ(model.correctPoint(plane.east, plane.north, y, x), 0);
+  EXPECT_EQ(points.correctPoint(plane.east, plane.north, y, x), 0);
   EXPECT_EQ(y, plane.east);
   EXPECT_EQ(x, plane.north);
+}
+
+TEST_F(CorrectPointTest, correctors_over_one_model_work_side_by_side_as_one_alone) {
+  load(modeltest::sampleGrid({5339}));
+  // Points scattered over the mesh, so that the caches miss and fill as they go.
+  std::vector<CoordPoint> plane;
+  for (int i = 0; i < 3000; ++i) {
+    const double latitude = 35.0 + 1.0 / 3.0 + (i % 61) / 61.0 * 0.66;
+    const double longitude = 139.0 + (i * 7 % 97) / 97.0 * 0.99;
+    CoordPoint p;
+    ASSERT_EQ(model.projectionTable().geodeticToPlane(9, 1, {longitude, latitude, 0.0}, p), 1);
+    plane.push_back(p);
+  }
+  auto correctAll = [&plane](PointCorrector& corrector) {
+    std::vector<double> results;
+    for (const CoordPoint& p : plane) {
+      double y = 0, x = 0;
+      results.push_back(corrector.correctPoint(p.east, p.north, y, x));
+      results.push_back(y);
+      results.push_back(x);
+    }
+    return results;
+  };
+  points.setZone(9);
+  const std::vector<double> alone = correctAll(points);
+
+  // Each thread has its own corrector; one of them is in another zone, where nothing corrects.
+  std::vector<std::vector<double>> results(4);
+  std::vector<std::thread> threads;
+  for (size_t t = 0; t < results.size(); ++t) {
+    threads.emplace_back([&, t] {
+      PointCorrector own(model);
+      own.setZone(t == 3 ? 0 : 9);
+      results[t] = correctAll(own);
+    });
+  }
+  for (std::thread& thread : threads) thread.join();
+  for (size_t t = 0; t < 3; ++t) {
+    ASSERT_EQ(results[t].size(), alone.size());
+    EXPECT_EQ(std::memcmp(results[t].data(), alone.data(), alone.size() * sizeof(double)), 0) << t;
+  }
+  for (size_t i = 0; i < plane.size(); ++i) ASSERT_EQ(results[3][3 * i], 0.0);
+  EXPECT_GT(points.cellCache().filledCount(), 100);
 }
 
 }  // namespace
@@ -154,15 +201,16 @@ TEST(CorrectPointNonFiniteTest, a_cell_with_a_non_finite_shift_leaves_the_point_
     testsupport::writeBytes(path, parameterFile(grid));
     std::wstring header;
     ASSERT_GT(model.readParameterFile(path, header), 0u);
-    model.setZone(9);
+    PointCorrector points(model);
+    points.setZone(9);
     double newLongitude = 0, newLatitude = 0;
-    ASSERT_EQ(model.shiftGeodetic(longitude, latitude, newLongitude, newLatitude), 0) << value;
+    ASSERT_EQ(points.shiftGeodetic(longitude, latitude, newLongitude, newLatitude), 0) << value;
     EXPECT_EQ(newLongitude, longitude);
     EXPECT_EQ(newLatitude, latitude);
     CoordPoint plane;
     ASSERT_EQ(model.projectionTable().geodeticToPlane(9, 1, CoordPoint{longitude, latitude, 0}, plane), 1);
     double y = 1, x = 1;
-    EXPECT_EQ(model.correctPoint(plane.east, plane.north, y, x), 0) << value;
+    EXPECT_EQ(points.correctPoint(plane.east, plane.north, y, x), 0) << value;
     EXPECT_EQ(y, plane.east);
     EXPECT_EQ(x, plane.north);
   }

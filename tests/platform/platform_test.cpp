@@ -262,9 +262,10 @@ TEST(platform_test, createNewFileNeverOpensAnExistingFile) {
   EXPECT_TRUE(nameTaken);
   EXPECT_EQ(platform::createNewFile(path), nullptr);
   std::fputs(" and more", file);
-  EXPECT_TRUE(platform::flushToDisk(file));
   EXPECT_EQ(std::fclose(file), 0);
+  EXPECT_TRUE(platform::flushFileToDisk(path));
   EXPECT_EQ(readFile(path), "first and more");
+  EXPECT_FALSE(platform::flushFileToDisk(join(scratch.wide(), L"missing.dm")));
 
   EXPECT_EQ(platform::createNewFile(join(join(scratch.wide(), L"無い"), L"x.tmp"), &nameTaken),
             nullptr);

@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
+#include <thread>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -80,7 +83,7 @@ class run_driver_test : public testing::Test {
         tempFolder_(scratch_.wide() + sep_ + L"tmp"),
         redirect_(tempFolder_ + sep_),
         host_(state_),
-        corrector_(model_, state_),
+        corrector_(state_),
         driver_(settings_, state_, log_, model_, corrector_, host_) {
     fs::create_directory(fsPath(inFolder_));
     fs::create_directory(fsPath(tempFolder_));
@@ -129,7 +132,7 @@ class run_driver_test : public testing::Test {
   // Nothing of a run happened: no log, no file handed to the corrector, no run log file.
   void expectNoRun() const {
     EXPECT_TRUE(log_.empty());
-    EXPECT_TRUE(corrector_.calls.empty());
+    EXPECT_TRUE(corrector_.calls().empty());
     EXPECT_TRUE(host_.events.empty());
     EXPECT_TRUE(host_.openedLogs.empty());
     EXPECT_FALSE(testsupport::exists(fsPath(runLog())));
@@ -147,7 +150,7 @@ class run_driver_test : public testing::Test {
   MessageLog log_;
   FakeModel model_;
   FakeHost host_;
-  FakeCorrector corrector_;
+  FakeCorrectors corrector_;
   RunDriver driver_;
 };
 
@@ -193,18 +196,18 @@ TEST_F(run_driver_test, failed_checks_show_one_message_with_every_line_in_order)
     RunState state;
     MessageLog log;
     FakeHost host(state);
-    FakeCorrector corrector(model, state);
+    FakeCorrectors corrector(state);
     RunDriver driver(settings, state, log, model, corrector, host);
     driver.execute();
     EXPECT_EQ(host.waitCursorDepth, 0);
     if (c.message == nullptr) {
       EXPECT_TRUE(host.messages.empty());
-      EXPECT_EQ(corrector.calls.size(), 1u);
+      EXPECT_EQ(corrector.calls().size(), 1u);
       continue;
     }
     EXPECT_EQ(host.messages, std::vector<std::wstring>{c.message});
     EXPECT_TRUE(log.empty());
-    EXPECT_TRUE(corrector.calls.empty());
+    EXPECT_TRUE(corrector.calls().empty());
     EXPECT_FALSE(driver.summary().started);
   }
 }
@@ -260,7 +263,7 @@ TEST_F(run_driver_test, folders_differing_in_a_full_width_letter_are_not_equal_a
   EXPECT_EQ(host_.messages, std::vector<std::wstring>{kSameFolders});
 #else
   EXPECT_TRUE(host_.messages.empty());
-  EXPECT_EQ(corrector_.calls.size(), 1u);
+  EXPECT_EQ(corrector_.calls().size(), 1u);
 #endif
 }
 
@@ -436,7 +439,7 @@ TEST_F(run_driver_test, settles_the_fallback_zone_from_the_first_index_file_or_t
     Line line;
     const wchar_t* lineFile;  // the index file the line names
     int lineZone;             // the zone the "judged" line shows
-    int runZone;              // the zone set into the model before each file
+    int runZone;              // the zone each file starts from
   };
   const Case cases[] = {
       {"no index file", {}, 0, 8, Line::None, nullptr, 0, 0},
@@ -470,7 +473,6 @@ TEST_F(run_driver_test, settles_the_fallback_zone_from_the_first_index_file_or_t
     settings_.inputFolder = folder.wide();
     settings_.useFallbackZone = c.useFallback;
     settings_.fallbackZoneIndex = c.fallbackIndex;
-    model_.zonesSet.clear();
     driver_.startRun();
 
     std::wstring line;
@@ -478,11 +480,23 @@ TEST_F(run_driver_test, settles_the_fallback_zone_from_the_first_index_file_or_t
     if (c.line == Line::Bad) line = badIndexLine(input + c.lineFile);
     if (c.line == Line::Judged) line = judgedIndexLine(input + c.lineFile, c.lineZone);
     EXPECT_EQ(log_.text(), line + input + L"sheet.dm から " + out(L"sheet.dm") + L"\r\n");
-    EXPECT_EQ(model_.zonesSet, (std::vector<int>{c.runZone, corrector_.zoneFromSheet}));
+    ASSERT_FALSE(corrector_.calls().empty());
+    EXPECT_EQ(corrector_.calls().back().zone, c.runZone);
   }
 }
 
 // ---- The file loop --------------------------------------------------------------------------
+
+// The names of the entries of a folder, sorted; empty when it is missing.
+std::vector<std::wstring> namesIn(const std::wstring& folder) {
+  std::vector<std::wstring> names;
+  std::error_code ec;
+  for (fs::directory_iterator it(fsPath(folder), ec), end; !ec && it != end; it.increment(ec)) {
+    names.push_back(utf8ToWide(it->path().filename().u8string()));
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
 
 TEST_F(run_driver_test, corrects_every_dm_file_in_name_order_into_the_output_folder) {
   for (const wchar_t* name : {L"c.dm", L"A.dm", L"b.DM"}) inputFile(name);
@@ -493,6 +507,7 @@ TEST_F(run_driver_test, corrects_every_dm_file_in_name_order_into_the_output_fol
   corrector_.scripts[L"c.dm"] = Script::Fail;
   log_.logLine(L"an earlier run");
   state_.pointErrorCount = 42;
+  driver_.setWorkerCount(1);
 
   driver_.execute();
 
@@ -503,25 +518,26 @@ TEST_F(run_driver_test, corrects_every_dm_file_in_name_order_into_the_output_fol
   EXPECT_EQ(state_.pointErrorCount, 0);
 
   const std::wstring names[] = {L"A.dm", L"b.DM", L"c.dm"};
-  ASSERT_EQ(corrector_.calls.size(), 3u);
+  const std::vector<FakeCorrectors::Call> calls = corrector_.calls();
+  ASSERT_EQ(calls.size(), 3u);
   for (size_t i = 0; i < 3; ++i) {
-    EXPECT_EQ(corrector_.calls[i].input, in(names[i]));
-    EXPECT_EQ(corrector_.calls[i].output, output + names[i]);
-    EXPECT_EQ(corrector_.calls[i].zone, 5);  // set again before every file
-    EXPECT_EQ(corrector_.calls[i].running, 1);
+    EXPECT_EQ(calls[i].input, in(names[i]));  // one worker takes them in list order
+    EXPECT_EQ(calls[i].output, output + names[i]);
+    EXPECT_EQ(calls[i].zone, 5);  // every file starts from the run's zone
+    EXPECT_EQ(calls[i].running, 1);
   }
-  EXPECT_EQ(model_.zonesSet, (std::vector<int>{5, 77, 5, 77, 5, 77}));
+  EXPECT_EQ(corrector_.created, 1);
+  // The corrected copy is in place under its name; nothing else is left in the folder.
+  EXPECT_EQ(namesIn(output), std::vector<std::wstring>{L"A.dm"});
+  EXPECT_EQ(testsupport::readBytes(fsPath(output + L"A.dm")), "corrected A.dm");
 
-  EXPECT_EQ(host_.events, (std::vector<std::wstring>{
-                              L"Begin",
-                              L"SetText [1/3] " + in(L"A.dm") + L" ==> " + output + L"A.dm",
-                              L"SetText [2/3] " + in(L"b.DM") + L" ==> " + output + L"b.DM",
-                              L"SetText [3/3] " + in(L"c.dm") + L" ==> " + output + L"c.dm",
-                              L"End"}));
+  ASSERT_GE(host_.events.size(), 2u);
+  EXPECT_EQ(host_.events.front(), L"Begin");
+  EXPECT_EQ(host_.events.back(), L"End");
   EXPECT_EQ(log_.text(), judgedIndexLine(in(L"zone.dmi"), 5) +
                              in(L"A.dm") + L" から " + output + L"A.dm\r\n" +
-                             in(L"b.DM") + L" から " + output + L"b.DM\r\n" +
-                             in(L"c.dm") + L" から " + output + L"c.dm\r\n");
+                             in(L"b.DM") + L" から " + output + L"b.DM\r\nrefused b.DM\r\n" +
+                             in(L"c.dm") + L" から " + output + L"c.dm\r\nfailed c.dm\r\n");
   EXPECT_EQ(state_.running, 0);
 
   const RunSummary& summary = driver_.summary();
@@ -542,6 +558,138 @@ TEST_F(run_driver_test, corrects_every_dm_file_in_name_order_into_the_output_fol
     EXPECT_EQ(summary.files[i].result, results[i]);
   }
   EXPECT_EQ(host_.waitCursorShown, 1);
+}
+
+TEST_F(run_driver_test, every_worker_count_gives_the_log_and_the_outputs_of_one_worker) {
+  // Twelve files of different sizes and times, so that the workers take and finish them out of
+  // order: point failures past the run's limit of 100 spread over four files (the limit falls
+  // inside f05), refusals and failures among them.
+  struct File {
+    const wchar_t* name;
+    int bytes;
+    int milliseconds;
+    int pointErrors;
+    Script script;
+  };
+  const File files[] = {
+      {L"f01.dm", 300, 30, 0, Script::Correct},  {L"f02.dm", 10, 1, 40, Script::Correct},
+      {L"f03.dm", 50, 5, 0, Script::Refuse},     {L"f04.dm", 700, 40, 30, Script::Correct},
+      {L"f05.dm", 20, 2, 45, Script::Fail},      {L"f06.dm", 5, 0, 0, Script::Correct},
+      {L"f07.dm", 900, 20, 0, Script::Fail},     {L"f08.dm", 40, 3, 0, Script::Correct},
+      {L"f09.dm", 60, 10, 20, Script::Correct},  {L"f10.dm", 1000, 25, 0, Script::Refuse},
+      {L"f11.dm", 1, 0, 0, Script::Correct},     {L"f12.dm", 200, 15, 0, Script::Correct},
+  };
+  std::wstring expected = noIndexLine();
+  std::vector<std::wstring> corrected;
+  int listed = 0;
+  for (const File& f : files) {
+    inputFile(f.name, std::string(static_cast<size_t>(f.bytes), 'x'));
+    corrector_.scripts[f.name] = f.script;
+    corrector_.delayMs[f.name] = f.milliseconds;
+    corrector_.pointErrors[f.name] = f.pointErrors;
+    expected += fileLine(f.name);
+    for (int i = 1; i <= f.pointErrors; ++i) {
+      if (listed == 100) break;
+      expected += L"point " + std::to_wstring(i) + L" of " + f.name + L"\r\n";
+      if (++listed == 100) expected += L"同一のエラーが100件を超えました、以降のエラーはリストされません\r\n";
+    }
+    if (f.script == Script::Refuse) expected += std::wstring(L"refused ") + f.name + L"\r\n";
+    if (f.script == Script::Fail) expected += std::wstring(L"failed ") + f.name + L"\r\n";
+    if (f.script == Script::Correct) corrected.push_back(f.name);
+  }
+
+  // Each file's counts as its corrector notes them: they reach the summary in file order.
+  corrector_.fillOutcome = [](FileOutcome& outcome) {
+    outcome.points = static_cast<long long>(outcome.inputPath.size()) * 10;
+    outcome.pointsNotCorrected = outcome.inputPath[outcome.inputPath.size() - 4] - L'0';
+  };
+  for (int workers : {1, 2, 4, 7}) {
+    SCOPED_TRACE(workers);
+    fs::remove_all(fsPath(outFolder_));
+    driver_.setWorkerCount(workers);
+    driver_.execute();
+    EXPECT_EQ(log_.text(), expected);
+    ASSERT_EQ(driver_.summary().files.size(), 12u);
+    for (size_t i = 0; i < 12; ++i) {
+      const FileOutcome& outcome = driver_.summary().files[i];
+      EXPECT_EQ(outcome.inputPath, in(files[i].name));
+      EXPECT_TRUE(outcome.started);
+      EXPECT_EQ(outcome.points, static_cast<long long>(in(files[i].name).size()) * 10);
+      EXPECT_EQ(outcome.pointsNotCorrected, static_cast<long long>((i + 1) % 10));
+      const FileResult expectedResult = files[i].script == Script::Refuse ? FileResult::Refused
+                                        : files[i].script == Script::Fail ? FileResult::Failed
+                                                                          : FileResult::Corrected;
+      EXPECT_EQ(outcome.result, expectedResult);
+    }
+    EXPECT_EQ(state_.pointErrorCount, 100);
+    EXPECT_EQ(namesIn(outFolder_), corrected);
+    for (const std::wstring& name : corrected) {
+      EXPECT_EQ(testsupport::readBytes(fsPath(out(name))), "corrected " + wideToUtf8(name));
+    }
+    const RunSummary& summary = driver_.summary();
+    EXPECT_EQ(summary.corrected, 8);
+    EXPECT_EQ(summary.refused, 2);
+    EXPECT_EQ(summary.failed, 2);
+    EXPECT_FALSE(summary.cancelled);
+    // The bar moves forward only, over the bytes of all files.
+    for (size_t i = 1; i < host_.ratios.size(); ++i) {
+      EXPECT_LE(host_.ratios[i - 1], host_.ratios[i]);
+    }
+    EXPECT_LE(host_.ratios.back(), 1.0);
+    host_.ratios.clear();
+  }
+}
+
+TEST_F(run_driver_test, several_workers_start_the_largest_files_first) {
+  const struct {
+    const wchar_t* name;
+    int bytes;
+  } files[] = {{L"a.dm", 10}, {L"b.dm", 500}, {L"c.dm", 20}, {L"d.dm", 300}};
+  for (const auto& f : files) {
+    inputFile(f.name, std::string(static_cast<size_t>(f.bytes), 'x'));
+    corrector_.delayMs[f.name] = 50;
+  }
+  driver_.setWorkerCount(2);
+  driver_.startRun();
+  std::vector<std::wstring> started;
+  for (const FakeCorrectors::Call& call : corrector_.calls()) {
+    started.push_back(FakeCorrectors::nameOf(call.input));
+  }
+  ASSERT_EQ(started.size(), 4u);
+  std::sort(started.begin(), started.begin() + 2);
+  std::sort(started.begin() + 2, started.end());
+  EXPECT_EQ(started, (std::vector<std::wstring>{L"b.dm", L"d.dm", L"a.dm", L"c.dm"}));
+  EXPECT_EQ(log_.text(), noIndexLine() + fileLine(L"a.dm") + fileLine(L"b.dm") +
+                             fileLine(L"c.dm") + fileLine(L"d.dm"));
+}
+
+TEST_F(run_driver_test, the_status_line_shows_the_lowest_numbered_file_in_work) {
+  const wchar_t* names[] = {L"a.dm", L"b.dm", L"c.dm"};
+  for (const wchar_t* name : names) {
+    inputFile(name);
+    corrector_.scripts[name] = Script::WaitForRelease;
+  }
+  // A file is let go only once the status line has shown it.
+  host_.onReport = [this] {
+    const std::vector<std::wstring> texts = host_.texts();
+    if (texts.empty()) return;
+    const std::wstring& last = texts.back();
+    corrector_.release(last.substr(last.rfind(sep_) + 1));
+  };
+  for (int workers : {1, 3}) {
+    SCOPED_TRACE(workers);
+    host_.events.clear();
+    driver_.setWorkerCount(workers);
+    driver_.startRun();
+    std::vector<std::wstring> expected;
+    for (int i = 0; i < 3; ++i) {
+      expected.push_back(L"[" + std::to_wstring(i + 1) + L"/3] " + in(names[i]) + L" ==> " +
+                         out(names[i]));
+    }
+    EXPECT_EQ(host_.texts(), expected);
+    EXPECT_EQ(driver_.summary().corrected, 3);
+    corrector_.forget();
+  }
 }
 
 // The corrector's counts reach the summary's totals; a run is clean only when every file was
@@ -584,8 +732,9 @@ TEST_F(run_driver_test, a_dry_run_creates_no_output_folder) {
   inputFile(L"a.dm");
   settings_.outputFolder = outFolder_ + sep_ + L"x";
   driver_.setDryRun(true);
+  corrector_.writesNothing = true;
   driver_.startRun();
-  EXPECT_EQ(corrector_.calls.size(), 1u);
+  EXPECT_EQ(corrector_.calls().size(), 1u);
   EXPECT_EQ(log_.text(), noIndexLine() + in(L"a.dm") + L" から " + outFolder_ + sep_ + L"x" +
                              sep_ + L"a.dm\r\n");
   EXPECT_FALSE(testsupport::exists(fsPath(outFolder_)));
@@ -598,24 +747,79 @@ TEST_F(run_driver_test, every_output_file_keeps_its_input_file_name) {
   if (sep_ == L"/") names.insert(names.end(), {L"b.dm", L"x\\b.dm"});
   for (const std::wstring& name : names) inputFile(name);
   driver_.startRun();
-  ASSERT_EQ(corrector_.calls.size(), names.size());
-  for (const FakeCorrector::Call& call : corrector_.calls) {
+  ASSERT_EQ(corrector_.calls().size(), names.size());
+  for (const FakeCorrectors::Call& call : corrector_.calls()) {
     EXPECT_EQ(call.output, out(call.input.substr(inFolder_.size() + 1)));
   }
+  std::sort(names.begin(), names.end());
+  EXPECT_EQ(namesIn(outFolder_), names);
+}
+
+// ---- Putting the copies in place ------------------------------------------------------------
+
+// Copy operations that fail for chosen output names, and note the order of the renames.
+class FailingCopies : public CopyOperations {
+ public:
+  bool flush(const std::wstring& copy) override {
+    if (copy.find(failFlush) != std::wstring::npos) return false;
+    return CopyOperations::flush(copy);
+  }
+  bool place(const std::wstring& copy, const std::wstring& outputPath) override {
+    placed.push_back(FakeCorrectors::nameOf(outputPath));
+    if (outputPath.find(failPlace) != std::wstring::npos) return false;
+    return CopyOperations::place(copy, outputPath);
+  }
+  std::wstring failFlush = L"never";
+  std::wstring failPlace = L"never";
+  std::vector<std::wstring> placed;  // only the committer's threads write it, one at a time
+};
+
+TEST_F(run_driver_test, a_copy_that_cannot_be_put_on_the_disk_or_in_place_fails_its_file) {
+  for (const wchar_t* name : {L"a.dm", L"b.dm", L"c.dm", L"d.dm"}) inputFile(name);
+  corrector_.delayMs[L"a.dm"] = 40;  // the others finish first and wait for it
+  fs::create_directories(fsPath(outFolder_));
+  testsupport::writeBytes(fsPath(out(L"b.dm")), "earlier b");
+  testsupport::writeBytes(fsPath(out(L"c.dm")), "earlier c");
+  FailingCopies copies;
+  copies.failFlush = L"b.dm";
+  copies.failPlace = L"c.dm";
+  driver_.setCopyOperations(copies);
+  driver_.setWorkerCount(4);
+
+  driver_.startRun();
+
+  EXPECT_EQ(log_.text(), noIndexLine() + fileLine(L"a.dm") + fileLine(L"b.dm") + out(L"b.dm") +
+                             L" 書き込み失敗\r\n" + fileLine(L"c.dm") + out(L"c.dm") +
+                             L" 書き込み失敗\r\n" + fileLine(L"d.dm"));
+  EXPECT_EQ(copies.placed, (std::vector<std::wstring>{L"a.dm", L"c.dm", L"d.dm"}));
+  EXPECT_EQ(namesIn(outFolder_), (std::vector<std::wstring>{L"a.dm", L"b.dm", L"c.dm", L"d.dm"}));
+  EXPECT_EQ(testsupport::readBytes(fsPath(out(L"b.dm"))), "earlier b");
+  EXPECT_EQ(testsupport::readBytes(fsPath(out(L"c.dm"))), "earlier c");
+  EXPECT_EQ(testsupport::readBytes(fsPath(out(L"d.dm"))), "corrected d.dm");
+  EXPECT_EQ(driver_.summary().corrected, 2);
+  EXPECT_EQ(driver_.summary().failed, 2);
 }
 
 // ---- Cancellation ---------------------------------------------------------------------------
 
 TEST_F(run_driver_test, a_yes_to_the_cancel_question_ends_the_run_after_the_current_file) {
   for (const wchar_t* name : {L"a.dm", L"b.dm", L"c.dm"}) inputFile(name);
-  corrector_.scripts[L"b.dm"] = Script::ReportFirst;
+  fs::create_directories(fsPath(outFolder_));
+  for (const wchar_t* name : {L"a.dm", L"b.dm", L"c.dm"}) {
+    testsupport::writeBytes(fsPath(out(name)), "earlier");
+  }
+  corrector_.scripts[L"b.dm"] = Script::WaitForCancel;
   host_.answerYes = true;
-  host_.onReport = [this] { driver_.execute(); };  // the Cancel button, clicked during b.dm
+  // The Cancel button, clicked while b.dm is worked on.
+  host_.onReport = [this] {
+    if (corrector_.started(L"b.dm") && host_.questions.empty()) driver_.execute();
+  };
+  driver_.setWorkerCount(1);
 
   driver_.execute();
 
   EXPECT_EQ(host_.questions, std::vector<std::wstring>{L"処理を中止しますか？"});
-  ASSERT_EQ(corrector_.calls.size(), 2u);  // c.dm is not touched
+  ASSERT_EQ(corrector_.calls().size(), 2u);  // c.dm is not touched
   const std::wstring expected = noIndexLine() + fileLine(L"a.dm") + fileLine(L"b.dm") +
                                 L"----キャンセル----\r\n中断しました\r\n";
   EXPECT_EQ(log_.text(), expected);
@@ -624,6 +828,10 @@ TEST_F(run_driver_test, a_yes_to_the_cancel_question_ends_the_run_after_the_curr
   EXPECT_EQ(host_.events.back(), L"End");
   EXPECT_TRUE(driver_.summary().cancelled);
   EXPECT_EQ(driver_.summary().corrected, 1);
+  EXPECT_EQ(namesIn(outFolder_), (std::vector<std::wstring>{L"a.dm", L"b.dm", L"c.dm"}));
+  EXPECT_EQ(testsupport::readBytes(fsPath(out(L"a.dm"))), "corrected a.dm");
+  EXPECT_EQ(testsupport::readBytes(fsPath(out(L"b.dm"))), "earlier");
+  EXPECT_EQ(testsupport::readBytes(fsPath(out(L"c.dm"))), "earlier");
   EXPECT_FALSE(driver_.summary().everythingCorrected());
   // c.dm is in the summary, not started.
   const std::vector<FileOutcome>& files = driver_.summary().files;
@@ -639,19 +847,109 @@ TEST_F(run_driver_test, a_yes_to_the_cancel_question_ends_the_run_after_the_curr
   EXPECT_EQ(testsupport::readBytes(fsPath(runLog())), runLogFileBytes(expected));
 }
 
+TEST_F(run_driver_test, a_cancelled_parallel_run_keeps_the_files_before_the_first_unfinished_one) {
+  // Eight files, four workers; d.dm waits until the run is cancelled, the others finish at once
+  // or a little later. Whichever file is the first unfinished one when the Yes comes (d.dm at
+  // the latest), the run ends as a run of one file after the other ends when it is cancelled
+  // in that file: the files before it in place, that file and all later ones not (the earlier
+  // outputs of their names untouched), the log up to that file's line, then the two lines.
+  const std::vector<std::wstring> names = {L"a.dm", L"b.dm", L"c.dm", L"d.dm",
+                                           L"e.dm", L"f.dm", L"g.dm", L"h.dm"};
+  for (const std::wstring& name : names) inputFile(name);
+  corrector_.scripts[L"d.dm"] = Script::WaitForCancel;
+  corrector_.delayMs[L"b.dm"] = 20;
+  corrector_.pointErrors[L"a.dm"] = 2;
+  fs::create_directories(fsPath(outFolder_));
+  for (const std::wstring& name : names) testsupport::writeBytes(fsPath(out(name)), "earlier");
+  host_.answerYes = true;
+  host_.onReport = [this] {
+    if (corrector_.started(L"d.dm") && corrector_.calls().size() >= 6 && host_.questions.empty()) {
+      driver_.execute();
+    }
+  };
+  driver_.setWorkerCount(4);
+
+  driver_.execute();
+
+  ASSERT_EQ(host_.questions.size(), 1u);
+  // The cut: the first file whose output is not the new one.
+  size_t cut = 0;
+  while (cut < names.size() &&
+         testsupport::readBytes(fsPath(out(names[cut]))) == "corrected " + wideToUtf8(names[cut])) {
+    ++cut;
+  }
+  ASSERT_LE(cut, 3u);
+  std::wstring expected = noIndexLine();
+  for (size_t i = 0; i < cut; ++i) {
+    expected += fileLine(names[i]);
+    if (i == 0) expected += L"point 1 of a.dm\r\npoint 2 of a.dm\r\n";
+  }
+  expected += fileLine(names[cut]) + L"----キャンセル----\r\n中断しました\r\n";
+  EXPECT_EQ(log_.text(), expected);
+  for (size_t i = cut; i < names.size(); ++i) {
+    EXPECT_EQ(testsupport::readBytes(fsPath(out(names[i]))), "earlier") << wideToUtf8(names[i]);
+  }
+  EXPECT_EQ(namesIn(outFolder_), names);  // no temporary file is left
+  EXPECT_EQ(driver_.summary().corrected, static_cast<int>(cut));
+  EXPECT_TRUE(driver_.summary().cancelled);
+  EXPECT_EQ(state_.pointErrorCount, cut > 0 ? 2 : 0);
+  // The summary: the files before the cut as corrected, the cut file cancelled, every later one
+  // not started (whether a worker had taken it or not).
+  const std::vector<FileOutcome>& files = driver_.summary().files;
+  ASSERT_EQ(files.size(), names.size());
+  for (size_t i = 0; i < names.size(); ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(files[i].started, i <= cut);
+    if (i < cut) EXPECT_EQ(files[i].result, FileResult::Corrected);
+    if (i == cut) EXPECT_EQ(files[i].result, FileResult::Cancelled);
+    EXPECT_EQ(files[i].reason, i == cut ? L"中断しました" : L"");
+    EXPECT_EQ(files[i].inputPath, in(names[i]));
+  }
+}
+
 TEST_F(run_driver_test, a_no_to_the_cancel_question_leaves_the_run_going) {
-  for (const wchar_t* name : {L"a.dm", L"b.dm", L"c.dm"}) inputFile(name);
-  corrector_.scripts[L"a.dm"] = Script::ReportFirst;
+  for (const wchar_t* name : {L"a.dm", L"b.dm", L"c.dm"}) {
+    inputFile(name);
+    corrector_.delayMs[name] = 20;
+  }
   host_.answerYes = false;
-  host_.onReport = [this] { driver_.execute(); };
+  host_.onReport = [this] {
+    if (host_.questions.empty()) driver_.execute();
+  };
 
   driver_.execute();
 
   EXPECT_EQ(host_.questions.size(), 1u);
-  EXPECT_EQ(corrector_.calls.size(), 3u);
+  EXPECT_EQ(corrector_.calls().size(), 3u);
   EXPECT_EQ(log_.text(), noIndexLine() + fileLine(L"a.dm") + fileLine(L"b.dm") + fileLine(L"c.dm"));
   EXPECT_EQ(state_.cancelRequested, 0);
   EXPECT_EQ(driver_.summary().corrected, 3);
+}
+
+TEST_F(run_driver_test, the_workers_wait_while_the_cancel_question_is_open) {
+  for (const wchar_t* name : {L"a.dm", L"b.dm", L"c.dm", L"d.dm", L"e.dm"}) {
+    inputFile(name);
+    corrector_.delayMs[name] = 5;
+  }
+  size_t startedBefore = 0;
+  size_t startedAfter = 0;
+  host_.whileAsking = [&] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));  // the files in work end
+    startedBefore = corrector_.calls().size();
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    startedAfter = corrector_.calls().size();
+  };
+  host_.onReport = [this] {
+    if (!corrector_.calls().empty() && host_.questions.empty()) driver_.execute();
+  };
+  driver_.setWorkerCount(2);
+
+  driver_.execute();
+
+  ASSERT_EQ(host_.questions.size(), 1u);
+  EXPECT_EQ(startedAfter, startedBefore);
+  EXPECT_EQ(corrector_.calls().size(), 5u);  // No: the run goes on
+  EXPECT_EQ(driver_.summary().corrected, 5);
 }
 
 // ---- The run log file -----------------------------------------------------------------------
@@ -683,7 +981,7 @@ TEST_F(run_driver_test, a_run_log_that_cannot_be_created_is_reported_and_not_ope
   const std::wstring missing = scratch_.wide() + sep_ + L"no such folder" + sep_;
   TemporaryFolderRedirect redirect(missing);
   driver_.execute();
-  EXPECT_EQ(corrector_.calls.size(), 1u);
+  EXPECT_EQ(corrector_.calls().size(), 1u);
   EXPECT_EQ(host_.messages, std::vector<std::wstring>{L"ログファイル " + missing +
                                                       L"Ostrand.txt を作成できませんでした"});
   EXPECT_TRUE(host_.openedLogs.empty());

@@ -21,8 +21,8 @@ class DialogFixture : public ::testing::Test {
   }
 
   // Constructs the dialog (which reads the settings file), creates and shows its window.
-  HWND openDialog(RunModel* runModel = nullptr, FileCorrector* corrector = nullptr) {
-    dialog_ = std::make_unique<COstrandDlg>(runModel, corrector);
+  HWND openDialog(RunModel* runModel = nullptr, FileCorrectorFactory* correctors = nullptr) {
+    dialog_ = std::make_unique<COstrandDlg>(runModel, correctors);
     HWND window = dialog_->CreateModeless();
     ShowWindow(window, SW_SHOW);
     guitest::pump(window);

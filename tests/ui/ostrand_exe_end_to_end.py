@@ -19,6 +19,11 @@ the message box that refuses it.
   ostrand-batch --settings with a copy of it. Both must run the same job (the same run log, the
   same output files, the expected fate of the file without a zone in its sheet number) or both
   refuse before the run (a message box; exit 1 with nothing on stdout), writing nothing.
+- A run that ui_driver cancels in the middle (キャンセル, はい), over an output folder that holds
+  a file of every name already: the files before the first unfinished one must be those of
+  ostrand-batch --jobs 1 byte for byte, every later name must keep its earlier file, no
+  temporary file may be left, and the log must be that of --jobs 1 up to the unfinished file's
+  line, then "----キャンセル----" and "中断しました".
 Prints PASS or FAIL; exits 0 when it passed.
 """
 
@@ -235,6 +240,92 @@ def case_settings_table(setup, failures):
         failures.append("the settings table's runs changed the input folder")
 
 
+def case_cancelled_run(setup, work, failures):
+    """The dialog's run of the default pool cancelled mid-way over earlier files of the same
+    names, against ostrand-batch --jobs 1 on the same folder."""
+    sample = os.path.join(work, "sample-cancel")
+    subprocess.run([sys.executable, dm_sample.__file__, sample], check=True, capture_output=True)
+    source = os.path.join(sample, "in")
+    # 40 files of one size ahead of the sample's, so that the workers take them in list order;
+    # every seventh is refused (its datum code blanked).
+    slow = os.path.join(work, "slow.dm")
+    dm_sample.write_bench_dm_file(slow, 50_000)
+    with open(slow, "rb") as f:
+        data = f.read()
+    refused = data[:3 * 86 + 70] + b" " + data[3 * 86 + 71:]
+    for k in range(1, 41):
+        with open(os.path.join(source, f"a00_slow{k:02d}.dm"), "wb") as f:
+            f.write(refused if k % 7 == 3 else data)
+    names = sorted((n for n in os.listdir(source) if n.endswith(".dm")),
+                   key=lambda n: n.encode("utf-16-be"))
+    input_hash = folder_hash(source)
+    setup.clean()
+
+    # The reference: one worker, into the same output path (the log names it).
+    r = setup.run_batch(["--in", wine_path(source), "--out", wine_path(setup.out),
+                         "--par", wine_path(os.path.join(sample, "sample.par")),
+                         "--year", str(YEAR), "--month", str(MONTH), "--number", NUMBER,
+                         "--org", ORGANISATION, "--jobs", "1"])
+    if r.returncode != 4:
+        failures.append(f"cancelled run: the reference run exited {r.returncode}")
+        return
+    reference = os.path.join(work, "out-reference")
+    os.rename(setup.out, reference)
+    reference_files = {n: open(os.path.join(reference, n), "rb").read()
+                       for n in os.listdir(reference)}
+    with open(setup.batch_log, "rb") as f:
+        reference_lines = f.read().split(b"\r\n")[:-1]
+
+    os.makedirs(setup.out)
+    earlier = {n: f"earlier {n}\r\n".encode("utf-8") for n in names}
+    for name, bytes_ in earlier.items():
+        with open(os.path.join(setup.out, name), "wb") as f:
+            f.write(bytes_)
+    write_settings(setup.ini, setup.entries({"In": wine_path(source),
+                                             "Par": wine_path(os.path.join(sample, "sample.par"))}))
+    driven = subprocess.run([setup.args.emulator, setup.args.driver, "--cancel-at=20",
+                             wine_path(setup.program), wine_path(setup.gui_log)],
+                            capture_output=True, timeout=300)
+    print(driven.stdout.decode("utf-8", "replace"), end="")
+    if driven.returncode != 0:
+        failures.append(f"cancelled run: ui_driver exited {driven.returncode}")
+        return
+    if folder_hash(source) != input_hash:
+        failures.append("cancelled run: the input folder changed")
+
+    with open(setup.gui_log, "rb") as f:
+        lines = f.read().split(b"\r\n")[:-1]
+    cancel_lines = ["----キャンセル----".encode("cp932"), "中断しました".encode("cp932")]
+    if len(lines) < 3 or lines[-2:] != cancel_lines:
+        failures.append(f"cancelled run: the log does not end with the cancel lines: "
+                        f"{lines[-3:]!r}")
+        return
+    cut_line = lines[-3]
+    if cut_line not in reference_lines:
+        failures.append(f"cancelled run: the line before the cancel lines is not the "
+                        f"reference's: {cut_line!r}")
+        return
+    upto = reference_lines.index(cut_line)
+    cut = next((i for i, n in enumerate(names)
+                if cut_line.endswith(("\\" + n).encode("cp932"))), None)
+    print(f"cancelled in file {None if cut is None else cut + 1} of {len(names)}")
+    if cut is None or cut < 1:
+        failures.append("cancelled run: not one file was kept before the cut")
+        cut = cut or 0
+    if lines[:-2] != reference_lines[:upto + 1]:
+        failures.append("cancelled run: the log up to the cut differs from the one-worker log")
+    files = sorted(os.listdir(setup.out))
+    if files != sorted(names):
+        failures.append(f"cancelled run: the output folder holds other names than the inputs: "
+                        f"{sorted(set(files) ^ set(names))}")
+    for i, name in enumerate(names):
+        expected = reference_files[name] if i < cut and name in reference_files else earlier[name]
+        path = os.path.join(setup.out, name)
+        if not os.path.exists(path) or open(path, "rb").read() != expected:
+            failures.append(f"cancelled run: {name} ({'before' if i < cut else 'at or after'} "
+                            "the cut) is not as expected")
+
+
 def main():
     parser = argparse.ArgumentParser()
     for option in ("--program", "--driver", "--batch", "--emulator"):
@@ -247,6 +338,7 @@ def main():
         failures = []
         case_flags(setup, failures)
         case_settings_table(setup, failures)
+        case_cancelled_run(setup, work, failures)
         for failure in failures:
             print("FAIL:", failure)
         print("PASS" if not failures else "FAIL")

@@ -1,9 +1,11 @@
-// Runs started from the dialog's Execute button: the running look during the run, and a Yes and
-// a No to "処理を中止しますか？" given mid-file by a click on the Cancel button.
+// Runs started from the dialog's Execute button, corrected by the default pool of workers: the
+// running look during the run, and a Yes and a No to "処理を中止しますか？" given mid-run by a click
+// on the Cancel button.
 #include <windows.h>
 #include <commctrl.h>
 #include <shellapi.h>
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -22,46 +24,67 @@ namespace {
 class LoadedModel : public RunModel {
  public:
   bool isLoaded() const override { return true; }
-  void setZone(int) override {}
 };
 
-// A corrector that reads a file in 20 reports, as the real one reports every 32 records, and
-// writes the output file when it gets to the end. It notes what it saw on the way.
-class SteppingCorrector : public FileCorrector {
+// Correctors that read a file in 20 reports, as the real one reports every 32 records, and leave
+// a finished copy "corrected" when they get to the end. They note which files they started; they
+// touch no window (they run on the workers' threads).
+class SteppingCorrectors : public FileCorrectorFactory {
  public:
-  explicit SteppingCorrector(HWND* dialog) : dialog_(dialog) {}
-
-  FileResult correctDmFile(const std::wstring& inputPath, const std::wstring& outputPath,
-                           Progress& progress, FileOutcome&) override {
-    started.push_back(inputPath);
-    const int reports = 20;
-    for (int i = 0; i < reports; ++i) {
-      if (progress.SetPosition(i * 32, reports * 32) != 0) return FileResult::Cancelled;
-      // The running look, as the user sees it in the middle of a file.
-      runningLookSeen = runningLookSeen || (guitest::itemText(*dialog_, IDC_EXECUTE) == L"キャンセル" &&
-                                            IsWindowVisible(GetDlgItem(*dialog_, IDC_PROGRESS)) &&
-                                            !IsWindowEnabled(GetDlgItem(*dialog_, IDC_INPUT_FOLDER)));
-      Sleep(3);
-    }
-    testsupport::writeBytes(outputPath, "corrected");
-    return FileResult::Corrected;
+  std::unique_ptr<FileCorrector> createCorrector() override {
+    return std::make_unique<Worker>(*this);
+  }
+  std::vector<std::wstring> started() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return started_;
   }
 
-  std::vector<std::wstring> started;
-  bool runningLookSeen = false;
-
  private:
-  HWND* dialog_;
+  class Worker : public FileCorrector {
+   public:
+    explicit Worker(SteppingCorrectors& owner) : owner_(owner) {}
+    FileResult correctDmFile(const FileTask& task, FileLog&, Progress& progress, FileOutcome&,
+                             std::wstring& finishedCopy) override {
+      {
+        std::lock_guard<std::mutex> lock(owner_.mutex_);
+        owner_.started_.push_back(task.inputPath);
+      }
+      const int reports = 20;
+      for (int i = 0; i < reports; ++i) {
+        // Positions in bytes of the 2-byte test files: the first report past 0 ends the file's
+        // share of the bar.
+        if (progress.SetPosition(i, reports) != 0) return FileResult::Cancelled;
+        Sleep(3);
+      }
+      finishedCopy = task.outputPath + L".ostrand-tmp";
+      testsupport::writeBytes(finishedCopy, "corrected");
+      return FileResult::Corrected;
+    }
+
+   private:
+    SteppingCorrectors& owner_;
+  };
+
+  mutable std::mutex mutex_;
+  std::vector<std::wstring> started_;
 };
 
-// A thread timer clicks the Cancel button once the bar has passed 30 % of a file, from inside the
-// run's own message pump, as a user's click would arrive.
+// A thread timer fires inside the run's own message pump on the dialog's thread: it notes the
+// running look as the user sees it, and clicks the Cancel button once the bar has passed 30 % of
+// the run, as a user's click would arrive.
 HWND timerDialog = nullptr;
+bool runningLookSeen = false;
 bool cancelClicked = false;
 LONG_PTR barWhenClicked = -1;
 
-void CALLBACK clickCancelMidFile(HWND, UINT, UINT_PTR timer, DWORD) {
+void CALLBACK clickCancelMidRun(HWND, UINT, UINT_PTR timer, DWORD) {
   if (cancelClicked || timerDialog == nullptr) return;
+  runningLookSeen = runningLookSeen ||
+                    (guitest::itemText(timerDialog, IDC_EXECUTE) == L"キャンセル" &&
+                     IsWindowVisible(GetDlgItem(timerDialog, IDC_PROGRESS)) &&
+                     IsWindowVisible(GetDlgItem(timerDialog, IDC_STATUS_LINE)) &&
+                     guitest::itemText(timerDialog, IDC_STATUS_LINE).rfind(L"[", 0) == 0 &&
+                     !IsWindowEnabled(GetDlgItem(timerDialog, IDC_INPUT_FOLDER)));
   LONG_PTR bar = SendDlgItemMessageW(timerDialog, IDC_PROGRESS, PBM_GETPOS, 0, 0);
   if (bar < 30) return;
   cancelClicked = true;
@@ -74,19 +97,23 @@ void CALLBACK clickCancelMidFile(HWND, UINT, UINT_PTR timer, DWORD) {
   PostMessageW(timerDialog, WM_SYSCOMMAND, SC_CLOSE, 0);
 }
 
+const wchar_t* const kNames[] = {L"a.dm", L"b.dm", L"c.dm", L"d.dm", L"e.dm", L"f.dm"};
+
 class RunTest : public DialogFixture {
  protected:
   void SetUp() override {
     DialogFixture::SetUp();
-    for (const char* name : {"a.dm", "b.dm", "c.dm"}) {
+    for (const wchar_t* name : kNames) {
       testsupport::writeBytes(input_.path() / name, "DM");
+      testsupport::writeBytes(output_.path() / name, "earlier");
     }
-    dialog = openDialog(&model_, &corrector_);
+    dialog = openDialog(&model_, &correctors_);
     SetDlgItemTextW(dialog, IDC_INPUT_FOLDER, input_.wide().c_str());
     SetDlgItemTextW(dialog, IDC_OUTPUT_FOLDER, output_.wide().c_str());
     SetDlgItemTextW(dialog, IDC_YEAR, L"13");
     SetDlgItemTextW(dialog, IDC_MONTH, L"4");
     timerDialog = dialog;
+    runningLookSeen = false;
     cancelClicked = false;
     barWhenClicked = -1;
   }
@@ -98,21 +125,24 @@ class RunTest : public DialogFixture {
 
   // Execute, with the timer armed.
   void executeWithCancelClick() {
-    UINT_PTR timer = SetTimer(nullptr, 0, 10, &clickCancelMidFile);
+    UINT_PTR timer = SetTimer(nullptr, 0, 10, &clickCancelMidRun);
     SendDlgItemMessageW(dialog, IDC_EXECUTE, BM_CLICK, 0, 0);
     KillTimer(nullptr, timer);
   }
 
-  bool outputExists(const wchar_t* name) { return testsupport::exists(output_.path() / name); }
+  std::string output(const wchar_t* name) { return testsupport::readBytes(output_.path() / name); }
+  std::wstring fileLine(const wchar_t* name) {
+    return input_.wide(name) + L" から " + output_.wide(name) + L"\r\n";
+  }
 
   testsupport::ScratchFolder input_;
   testsupport::ScratchFolder output_;
   LoadedModel model_;
+  SteppingCorrectors correctors_;
   HWND dialog = nullptr;
-  SteppingCorrector corrector_{&dialog};
 };
 
-TEST_F(RunTest, answering_yes_stops_the_run_in_the_current_file) {
+TEST_F(RunTest, answering_yes_keeps_the_files_before_the_first_unfinished_one) {
   BoxAnswerer boxes(IDYES);
   ShellRecorder shell;
   executeWithCancelClick();
@@ -124,20 +154,23 @@ TEST_F(RunTest, answering_yes_stops_the_run_in_the_current_file) {
   EXPECT_EQ(boxes.seen()[0].owner, dialog);
   EXPECT_TRUE(boxes.seen()[0].hasYesNo);
   EXPECT_EQ(boxes.seen()[0].icon, static_cast<UINT>(MB_ICONQUESTION));
-  EXPECT_TRUE(corrector_.runningLookSeen);
+  EXPECT_TRUE(runningLookSeen);
   EXPECT_TRUE(IsWindow(dialog)) << "the close button did nothing during the run";
 
-  // The first file was cancelled mid-way; the others were never started.
-  EXPECT_EQ(corrector_.started.size(), 1u);
-  EXPECT_FALSE(outputExists(L"a.dm"));
+  // The files before the cut are the new ones, the cut file and every later one keep the
+  // earlier file of their name; the log ends at the cut file's line with the two cancel lines.
+  size_t cut = 0;
+  while (cut < 6 && output(kNames[cut]) == "corrected") ++cut;
+  ASSERT_LT(cut, 6u) << "the run was not stopped";
+  std::wstring expected = L"インデックスファイル なし\r\n";
+  for (size_t i = 0; i < cut; ++i) expected += fileLine(kNames[i]);
+  expected += fileLine(kNames[cut]) + L"----キャンセル----\r\n中断しました\r\n";
+  for (size_t i = cut; i < 6; ++i) EXPECT_EQ(output(kNames[i]), "earlier") << i;
   const std::wstring& log = dialog_->job().log.text();
-  size_t cancelLine = log.find(L"----キャンセル----\r\n");
-  size_t interrupted = log.find(L"中断しました\r\n");
-  ASSERT_NE(cancelLine, std::wstring::npos) << testing::PrintToString(log);
-  ASSERT_NE(interrupted, std::wstring::npos);
-  EXPECT_LT(cancelLine, interrupted);
+  EXPECT_EQ(log, expected);
   EXPECT_EQ(dialog_->job().state.running, 0);
   EXPECT_EQ(dialog_->job().state.cancelRequested, 1);
+  EXPECT_FALSE(testsupport::exists(output_.path() / "f.dm.ostrand-tmp"));
 
   // Back to the idle look; the log file is handed to the shell, owned by the dialog.
   EXPECT_EQ(guitest::itemText(dialog, IDC_EXECUTE), L"実行");
@@ -184,10 +217,8 @@ TEST_F(RunTest, answering_no_lets_the_run_go_on) {
   ASSERT_TRUE(cancelClicked);
   ASSERT_EQ(boxes.seen().size(), 1u);
   EXPECT_EQ(boxes.seen()[0].text, L"処理を中止しますか？");
-  EXPECT_EQ(corrector_.started.size(), 3u);
-  EXPECT_TRUE(outputExists(L"a.dm"));
-  EXPECT_TRUE(outputExists(L"b.dm"));
-  EXPECT_TRUE(outputExists(L"c.dm"));
+  EXPECT_EQ(correctors_.started().size(), 6u);
+  for (const wchar_t* name : kNames) EXPECT_EQ(output(name), "corrected");
   const std::wstring& log = dialog_->job().log.text();
   EXPECT_EQ(log.find(L"キャンセル"), std::wstring::npos);
   EXPECT_EQ(log.find(L"中断しました"), std::wstring::npos);

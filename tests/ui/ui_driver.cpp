@@ -11,8 +11,11 @@
 // With a <screenshot folder>, each message box is held on screen until <folder>\<name>.go exists,
 // after <folder>\<name>.ready has been written with its rectangle ("x y width height"); the
 // names are "log-box" and "manual-box".
-//   ui_driver <path of Ostrand.exe> <log copy path> [<screenshot folder>]
+// With --cancel-at=N it clicks キャンセル once the progress bar has reached N % and answers はい
+// to the question "処理を中止しますか？"; the run must then end cancelled.
+//   ui_driver [--cancel-at=N] <path of Ostrand.exe> <log copy path> [<screenshot folder>]
 #include <windows.h>
+#include <commctrl.h>
 
 #include <cstdio>
 #include <string>
@@ -153,9 +156,20 @@ bool closeViewers(DWORD ownProcess, DWORD programProcess) {
   return false;
 }
 
+// The Yes button of the question box, when the box asks to stop the processing.
+HWND questionYesButton(HWND box) {
+  for (HWND child = GetWindow(box, GW_CHILD); child != nullptr;
+       child = GetWindow(child, GW_HWNDNEXT)) {
+    if (controlText(child).find(L"処理を中止しますか") != std::wstring::npos) {
+      return GetDlgItem(box, IDYES);
+    }
+  }
+  return nullptr;
+}
+
 enum class Outcome { Failed, Ran, Refused };
 
-Outcome drive(const std::wstring& program, const std::wstring& logCopy) {
+Outcome drive(const std::wstring& program, const std::wstring& logCopy, int cancelAt) {
   wchar_t temp[MAX_PATH] = {};
   GetTempPathW(MAX_PATH, temp);
   std::wstring runLog = std::wstring(temp) + L"Ostrand.txt";
@@ -192,15 +206,37 @@ Outcome drive(const std::wstring& program, const std::wstring& logCopy) {
     bool sawRunning = false;
     bool ended = false;
     bool refused = false;
+    bool cancelClicked = false;
+    bool answered = false;
     while (GetTickCount() - start < kTimeoutMs) {
-      // A box that names the log comes after the end of the run (the log exists by then); any
-      // other box is a refusal before the run.
+      // A box that names the log comes after the end of the run (the log exists by then); the
+      // question after a click on キャンセル is answered; any other box is a refusal before the
+      // run.
       HWND box = topWindow(process.dwProcessId, L"Larkspan2");
       std::wstring label = controlText(button);
       if (label == L"キャンセル") sawRunning = true;
       if (label == L"実行" && fileExists(runLog)) {
         ended = true;
         break;
+      }
+      if (box != nullptr && cancelClicked && !answered) {
+        if (HWND yes = questionYesButton(box)) {
+          PostMessageW(yes, BM_CLICK, 0, 0);
+          answered = true;
+          std::printf("ui_driver: answered the question with はい\n");
+          Sleep(200);
+          continue;
+        }
+      }
+      if (cancelAt >= 0 && !cancelClicked && box == nullptr && label == L"キャンセル") {
+        DWORD_PTR position = 0;
+        SendMessageTimeoutW(GetDlgItem(dialog, 9001), PBM_GETPOS, 0, 0, SMTO_NORMAL, 2000,
+                            &position);
+        if (static_cast<int>(position) >= cancelAt) {
+          PostMessageW(button, BM_CLICK, 0, 0);
+          cancelClicked = true;
+          std::printf("ui_driver: clicked キャンセル at %d %%\n", static_cast<int>(position));
+        }
       }
       if (box != nullptr) {
         Sleep(200);  // its text is set before it shows; give it time to settle all the same
@@ -219,6 +255,8 @@ Outcome drive(const std::wstring& program, const std::wstring& logCopy) {
         Sleep(50);
       }
       outcome = Outcome::Refused;
+    } else if (ended && cancelAt >= 0 && !answered) {
+      fail("the run ended before it could be cancelled");
     } else if (ended) {
       report("run log", runLog);
       // Either a viewer opens the log, or the program names it in a message box.
@@ -268,12 +306,19 @@ Outcome drive(const std::wstring& program, const std::wstring& logCopy) {
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
+  int cancelAt = -1;
+  const std::wstring cancelOption = L"--cancel-at=";
+  if (argc > 1 && std::wstring(argv[1]).rfind(cancelOption, 0) == 0) {
+    cancelAt = _wtoi(argv[1] + cancelOption.size());
+    ++argv;
+    --argc;
+  }
   if (argc != 3 && argc != 4) {
-    std::printf("usage: ui_driver <Ostrand.exe> <log copy> [<screenshot folder>]\n");
+    std::printf("usage: ui_driver [--cancel-at=N] <Ostrand.exe> <log copy> [<screenshot folder>]\n");
     return 2;
   }
   if (argc == 4) screenshots = argv[3];
-  switch (drive(argv[1], argv[2])) {
+  switch (drive(argv[1], argv[2], cancelAt)) {
     case Outcome::Ran: return 0;
     case Outcome::Refused: return 3;
     case Outcome::Failed: break;

@@ -9,7 +9,9 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 
 #include "run/settings_file.h"
@@ -59,26 +61,39 @@ void holdState(const wchar_t* state, HWND window) {
 class LoadedModel : public RunModel {
  public:
   bool isLoaded() const override { return true; }
-  void setZone(int) override {}
 };
 
-// Walks each file in 20 reports; holds the "running" state in the second file at 40 %.
+// Walks each file in 20 reports; holds the "running" state in the second file at 40 % of it. It
+// runs on the run's one worker, while the dialog's thread keeps the window painted.
 class PausingCorrector : public FileCorrector {
  public:
-  HWND dialog = nullptr;
+  explicit PausingCorrector(HWND& dialog) : dialog_(dialog) {}
 
-  FileResult correctDmFile(const std::wstring&, const std::wstring&, Progress& progress,
-                           FileOutcome&) override {
+  FileResult correctDmFile(const FileTask& task, FileLog&, Progress& progress, FileOutcome&,
+                           std::wstring&) override {
     ++fileNumber_;
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    GetFileAttributesExW(task.inputPath.c_str(), GetFileExInfoStandard, &data);
+    const std::int64_t size = data.nFileSizeLow;
     for (int i = 0; i <= 20; ++i) {
-      if (progress.SetPosition(i, 20) != 0) return FileResult::Cancelled;
-      if (fileNumber_ == 2 && i == 8) holdState(L"running", dialog);
+      if (progress.SetPosition(size * i / 20, size) != 0) return FileResult::Cancelled;
+      if (fileNumber_ == 2 && i == 8) holdState(L"running", dialog_);
+      Sleep(5);
     }
-    return FileResult::Corrected;
+    return FileResult::Corrected;  // with no copy: nothing to put in place
   }
 
  private:
+  HWND& dialog_;
   int fileNumber_ = 0;
+};
+
+class PausingCorrectors : public FileCorrectorFactory {
+ public:
+  HWND dialog = nullptr;
+  std::unique_ptr<FileCorrector> createCorrector() override {
+    return std::make_unique<PausingCorrector>(dialog);
+  }
 };
 
 INT_PTR noShell(HWND, const std::wstring&, int) { return 42; }
@@ -151,11 +166,12 @@ int wmain(int argc, wchar_t** argv) {
   writeJobSettings(settingsPath(), settings);
 
   LoadedModel model;
-  PausingCorrector corrector;
-  COstrandDlg dialog(&model, &corrector);
+  PausingCorrectors correctors;
+  COstrandDlg dialog(&model, &correctors);
+  dialog.driver().setWorkerCount(1);  // the second file is the one in work
   HWND window = dialog.CreateModeless();
   if (window == nullptr) return 1;
-  corrector.dialog = window;
+  correctors.dialog = window;
   SetWindowPos(window, nullptr, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
   ShowWindow(window, SW_SHOW);
   measureLabels(window);

@@ -153,8 +153,12 @@ std::FILE* createNewFile(const std::wstring& path, bool* nameTaken) {
   return file;
 }
 
-bool flushToDisk(std::FILE* file) {
-  return std::fflush(file) == 0 && ::fsync(::fileno(file)) == 0;
+// Opened for writing: some systems refuse fsync on a descriptor opened only for reading.
+bool flushFileToDisk(const std::wstring& path) {
+  const int descriptor = ::open(toUtf8Path(path).c_str(), O_WRONLY | O_CLOEXEC);
+  if (descriptor < 0) return false;
+  const bool synced = ::fsync(descriptor) == 0;
+  return ::close(descriptor) == 0 && synced;
 }
 
 std::int64_t tellFile(std::FILE* file) { return static_cast<std::int64_t>(::ftello(file)); }

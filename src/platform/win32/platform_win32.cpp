@@ -245,8 +245,14 @@ std::FILE* createNewFile(const std::wstring& path, bool* nameTaken) {
   return file;
 }
 
-bool flushToDisk(std::FILE* file) {
-  return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
+bool flushFileToDisk(const std::wstring& path) {
+  HANDLE handle = CreateFileW(path.c_str(), GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return false;
+  const BOOL flushed = FlushFileBuffers(handle);
+  const BOOL closed = CloseHandle(handle);
+  return flushed != 0 && closed != 0;
 }
 
 std::int64_t tellFile(std::FILE* file) { return _ftelli64(file); }
