@@ -65,9 +65,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::wstring output = utf8ToWide(fuzzFolder() + "out.dm");
   QuietProgress progress;
   DmFileCorrector corrector(settings, model);
+  FileOutcome outcome;
   std::wstring finishedCopy;
   const FileResult result = corrector.correctDmFile(
-      FileTask{input, output, size % 3 == 0 ? 0 : 9}, log, progress, finishedCopy);
+      FileTask{input, output, size % 3 == 0 ? 0 : 9}, log, progress, outcome, finishedCopy);
   // Only a corrected file leaves a copy, and it is complete.
   if ((result == FileResult::Corrected) == finishedCopy.empty()) __builtin_trap();
   if (!finishedCopy.empty()) platform::deleteFile(finishedCopy);
