@@ -97,28 +97,30 @@ class HeldWorkers {
 
 }  // namespace
 
-long long RunSummary::points() const {
+namespace {
+
+// The sum of one count over every file of the run.
+template <typename Count>
+long long sumOverFiles(const std::vector<FileOutcome>& files, Count FileOutcome::*count) {
   long long total = 0;
-  for (const FileOutcome& file : files) total += file.points;
+  for (const FileOutcome& file : files) total += file.*count;
   return total;
 }
 
+}  // namespace
+
+long long RunSummary::points() const { return sumOverFiles(files, &FileOutcome::points); }
+
 long long RunSummary::pointsCorrected() const {
-  long long total = 0;
-  for (const FileOutcome& file : files) total += file.pointsCorrected;
-  return total;
+  return sumOverFiles(files, &FileOutcome::pointsCorrected);
 }
 
 long long RunSummary::pointsNotCorrected() const {
-  long long total = 0;
-  for (const FileOutcome& file : files) total += file.pointsNotCorrected;
-  return total;
+  return sumOverFiles(files, &FileOutcome::pointsNotCorrected);
 }
 
 long long RunSummary::cornersNotCorrected() const {
-  long long total = 0;
-  for (const FileOutcome& file : files) total += file.cornersNotCorrected;
-  return total;
+  return sumOverFiles(files, &FileOutcome::cornersNotCorrected);
 }
 
 bool RunSummary::everythingCorrected() const {
