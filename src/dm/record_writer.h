@@ -34,6 +34,7 @@ class FileRecordWriter : public RecordWriter {
  private:
   explicit FileRecordWriter(std::FILE* file) : file_(file) {}
   std::FILE* file_;
+  long long bytesWritten_ = 0;  // bytes accepted by write()
 };
 
 // Takes every record and keeps none: the output of a dry run, which writes nothing anywhere.

@@ -80,6 +80,10 @@ std::FILE* createNewFile(const std::wstring& path, bool* nameTaken = nullptr);
 // them out together. False when the file cannot be opened for writing or flushed.
 bool flushFileToDisk(const std::wstring& path);
 
+// The length in bytes of an open stdio file as the system holds it (its buffer not counted);
+// -1 when the system cannot tell.
+std::int64_t systemFileLength(std::FILE* file);
+
 // 64-bit position and seek for a stdio file.
 std::int64_t tellFile(std::FILE* file);
 bool seekFile(std::FILE* file, std::int64_t offset, int origin);

@@ -161,6 +161,12 @@ bool flushFileToDisk(const std::wstring& path) {
   return ::close(descriptor) == 0 && synced;
 }
 
+std::int64_t systemFileLength(std::FILE* file) {
+  struct stat status;
+  if (::fstat(::fileno(file), &status) != 0) return -1;
+  return static_cast<std::int64_t>(status.st_size);
+}
+
 std::int64_t tellFile(std::FILE* file) { return static_cast<std::int64_t>(::ftello(file)); }
 
 bool seekFile(std::FILE* file, std::int64_t offset, int origin) {

@@ -255,6 +255,8 @@ bool flushFileToDisk(const std::wstring& path) {
   return flushed != 0 && closed != 0;
 }
 
+std::int64_t systemFileLength(std::FILE* file) { return _filelengthi64(_fileno(file)); }
+
 std::int64_t tellFile(std::FILE* file) { return _ftelli64(file); }
 
 bool seekFile(std::FILE* file, std::int64_t offset, int origin) {
