@@ -1033,6 +1033,19 @@ def run_cases(program, cases, only, prefix):
     return 1 if failed else 0
 
 
+def native_comparison_cases(native_path, compare):
+    """The one case of a --compare-with run: compare(windows, native, scratch, check). None, after
+    saying so, when the native program is not built."""
+    if not os.path.exists(native_path):
+        print(f"SKIP native comparison: {native_path} is not built")
+        return None
+    native = Program(native_path)
+
+    def case_native_and_windows(p, s, c):
+        compare(p, native, s, c)
+    return [case_native_and_windows]
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("--program", required=True)
@@ -1052,14 +1065,9 @@ def main():
         # Ctrl-C cannot be sent to a program under Wine from here
         cases += [case_interrupt, case_interrupt_keeps_a_prefix]
     if options.compare_with:
-        if not os.path.exists(options.compare_with):
-            print(f"SKIP native comparison: {options.compare_with} is not built")
+        cases = native_comparison_cases(options.compare_with, case_native_and_windows_agree)
+        if cases is None:
             return SKIPPED
-        native = Program(options.compare_with)
-
-        def case_native_and_windows(p, s, c):
-            case_native_and_windows_agree(p, native, s, c)
-        cases = [case_native_and_windows]
 
     return run_cases(program, cases, options.case, "ostrand-batch-test-")
 

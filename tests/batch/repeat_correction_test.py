@@ -32,8 +32,8 @@ import os
 import subprocess
 import sys
 
-from end_to_end_test import (SKIPPED, Check, Program, dm_sample, log_lines, run_cases,
-                             utf16_order)
+from end_to_end_test import (SKIPPED, Check, Program, dm_sample, log_lines, native_comparison_cases,
+                             run_cases, utf16_order)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 REFERENCE = os.path.join(HERE, "repeat_correction_reference.json")
@@ -477,14 +477,9 @@ def main():
     case_repeat_correction_on_axes_.__name__ = "case_repeat_correction_on_axes"
     cases = [case_repeat_correction_on_axes_, case_no_usable_zone, case_long_histories]
     if options.compare_with:
-        if not os.path.exists(options.compare_with):
-            print(f"SKIP native comparison: {options.compare_with} is not built")
+        cases = native_comparison_cases(options.compare_with, case_native_and_windows_agree)
+        if cases is None:
             return SKIPPED
-        native = Program(options.compare_with)
-
-        def case_native_and_windows(p, s, c):
-            case_native_and_windows_agree(p, native, s, c)
-        cases = [case_native_and_windows]
     return run_cases(program, cases, options.case, "ostrand-repeat-test-")
 
 
